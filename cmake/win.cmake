@@ -1,0 +1,59 @@
+# MinGW-w64 build: the program, the tests that run under Wine, e2e helpers.
+set(WIN_LIBS user32 gdi32 comctl32 comdlg32 ole32 oleaut32 uuid shell32 advapi32 shlwapi)
+set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0600 NOMINMAX)
+
+# Every non-core source of src/ except the entry point makes up the Win32 part,
+# linked both into the program and into the Wine tests.
+file(GLOB_RECURSE WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
+list(FILTER WIN_SOURCES EXCLUDE REGEX "_core\\.cpp$")
+list(FILTER WIN_SOURCES EXCLUDE REGEX "/src/app/winmain\\.cpp$")
+add_library(clipnook_win STATIC ${WIN_SOURCES})
+target_link_libraries(clipnook_win PUBLIC clipnook_core ${WIN_LIBS})
+
+set(RC_FILE ${CMAKE_SOURCE_DIR}/resources/clipnook.rc)
+enable_language(RC)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/resources -I${CMAKE_SOURCE_DIR}/src")
+
+add_executable(clipnook WIN32 ${CMAKE_SOURCE_DIR}/src/app/winmain.cpp ${RC_FILE})
+target_link_libraries(clipnook PRIVATE clipnook_win)
+target_link_options(clipnook PRIVATE ${STATIC_RUNTIME} -mwindows)
+set_target_properties(clipnook PROPERTIES OUTPUT_NAME clipnook RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+if(CLIPNOOK_WIN_TESTS)
+  set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+  # One executable and one CTest test per file: a Wine start per file, not per case.
+  file(GLOB WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
+  foreach(t ${WIN_TESTS})
+    get_filename_component(name ${t} NAME_WE)
+    add_executable(win_${name} ${t} ${CMAKE_SOURCE_DIR}/tests/win/win_test_main.cpp ${RC_FILE})
+    target_include_directories(win_${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
+    target_link_libraries(win_${name} PRIVATE clipnook_win gtest)
+    target_link_options(win_${name} PRIVATE ${STATIC_RUNTIME})
+    add_test(NAME win_${name} COMMAND win_${name})
+    set_tests_properties(win_${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 300)
+  endforeach()
+
+  # Helper programs the end-to-end tests use to act as other applications.
+  file(GLOB E2E_HELPERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+  foreach(h ${E2E_HELPERS})
+    get_filename_component(name ${h} NAME_WE)
+    add_executable(${name} ${h})
+    target_link_libraries(${name} PRIVATE ${WIN_LIBS})
+    target_link_options(${name} PRIVATE ${STATIC_RUNTIME})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/e2e)
+  endforeach()
+
+  # End-to-end scripts drive the real clipnook.exe from outside.
+  file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py)
+  foreach(t ${E2E_TESTS})
+    get_filename_component(name ${t} NAME_WE)
+    add_test(NAME e2e_${name} COMMAND python3 ${t})
+    set_tests_properties(e2e_${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 600
+      ENVIRONMENT "CLIPNOOK_BUILD=${CMAKE_BINARY_DIR};CLIPNOOK_SOURCE=${CMAKE_SOURCE_DIR}")
+  endforeach()
+endif()

@@ -1,0 +1,270 @@
+// The main window: creates and owns the children, keeps the focus across
+// activation, routes notifications, paints the viewer pane off screen.
+#include "app/main_state.h"
+#include "app/commands.h"
+#include "app/log.h"
+#include "dnd/drop_target.h"
+#include "entries/entries.h"
+#include "hexdump/uihexdump.h"
+#include "splitter/splitter.h"
+#include "viewer/viewer.h"
+#include "app/win_raii.h"
+
+#include <commctrl.h>
+#include <cstdlib>
+
+HINSTANCE g_instance;
+UINT cf_filename;
+UINT cf_filenamew;
+HWND g_main_window;
+const wchar_t main_class_name[] = L"Clipnook";
+
+namespace {
+
+WNDPROC g_prev_ansi_edit_proc;
+WNDPROC g_prev_wide_edit_proc;
+
+struct ColumnSpec {
+    const wchar_t* title;
+    int width;
+    int format;
+};
+const ColumnSpec kColumns[] = {
+    {L"Data Format Name", 148, LVCFMT_LEFT}, {L"TD", 36, LVCFMT_LEFT},
+    {L"Data Aspect", 80, LVCFMT_LEFT},       {L"Index", 48, LVCFMT_RIGHT},
+    {L"Media Types", 118, LVCFMT_LEFT},      {L"HG. Size", 70, LVCFMT_RIGHT},
+};
+
+HWND create_child(HWND parent, const wchar_t* cls, DWORD ex_style, DWORD style, int x, int y, int w, int h,
+                  int id, bool ansi = false) {
+    if (ansi)
+        return CreateWindowExA(ex_style, "Edit", nullptr, style, x, y, w, h, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
+    return CreateWindowExW(ex_style, cls, nullptr, style, x, y, w, h, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
+}
+
+void setup_edit(MainWindowState* state, HWND edit, WNDPROC* previous, bool ansi) {
+    SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(state->viewerFont), FALSE);
+    if (ansi)
+        *previous = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(edit_subclass_proc)));
+    else
+        *previous = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(edit_subclass_proc)));
+}
+
+void setup_list_view(MainWindowState* state) {
+    HWND lv = state->listView;
+    SendMessageW(lv, LVM_SETEXTENDEDLISTVIEWSTYLE, static_cast<WPARAM>(-1), 0x14032);
+    SendMessageW(lv, WM_SETFONT, reinterpret_cast<WPARAM>(state->viewerFont), FALSE);
+    int index = 0;
+    for (const ColumnSpec& c : kColumns) {
+        LVCOLUMNW col{};
+        col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+        col.fmt = c.format;
+        col.cx = c.width;
+        col.pszText = const_cast<wchar_t*>(c.title);
+        SendMessageW(lv, LVM_INSERTCOLUMNW, index++, reinterpret_cast<LPARAM>(&col));
+    }
+}
+
+LRESULT on_create(HWND window) {
+    auto* state = static_cast<MainWindowState*>(std::calloc(1, sizeof(MainWindowState)));
+    if (!state) return -1;
+    SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(state));
+    state->window = window;
+    state->entries = nullptr;
+    state->entryCount = 0;
+    state->entryCapacity = 0;
+    state->activeEntry = -1;
+    state->fitMode = 1;
+    state->centerBitmap = 1;
+
+    state->localeText = GlobalAlloc(GMEM_MOVEABLE, 256);
+    LOGFONTW lf{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    state->viewerFont = CreateFontIndirectW(&lf);
+
+    const DWORD edit_style = WS_CHILD | WS_CLIPSIBLINGS | WS_HSCROLL | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE |
+                             ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY;
+
+    state->outerSplitter = create_child(window, UISPLITTER_CLASS, 0, WS_CHILD | WS_VISIBLE | UISPS_HORIZONTAL, 323,
+                                        323, 3, 3, IDC_OUTER_SPLITTER);
+    if (!state->outerSplitter) return -1;
+    state->innerSplitter = create_child(window, UISPLITTER_CLASS, 0, WS_CHILD | WS_VISIBLE | UISPS_HORIZONTAL, 160,
+                                        160, 3, 3, IDC_INNER_SPLITTER);
+    if (!state->innerSplitter) return -1;
+    state->viewerPane = create_child(window, L"Static", WS_EX_CLIENTEDGE,
+                                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_HSCROLL | WS_VSCROLL | SS_NOTIFY |
+                                         SS_OWNERDRAW,
+                                     0, 0, 0, 0, IDC_VIEWER_PANE);
+    if (!state->viewerPane) return -1;
+    SetScrollRange(state->viewerPane, SB_HORZ, 0, 0, TRUE);
+    SetScrollRange(state->viewerPane, SB_VERT, 0, 0, TRUE);
+    state->ansiEdit = create_child(window, nullptr, WS_EX_CLIENTEDGE, edit_style, 0, 0, 0, 0, IDC_ANSI_EDIT, true);
+    if (!state->ansiEdit) return -1;
+    setup_edit(state, state->ansiEdit, &g_prev_ansi_edit_proc, true);
+    state->wideEdit = create_child(window, L"Edit", WS_EX_CLIENTEDGE, edit_style, 0, 0, 0, 0, IDC_WIDE_EDIT);
+    if (!state->wideEdit) return -1;
+    setup_edit(state, state->wideEdit, &g_prev_wide_edit_proc, false);
+    state->listView = create_child(window, WC_LISTVIEWW, WS_EX_CLIENTEDGE,
+                                   WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP | LVS_REPORT |
+                                       LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
+                                   0, 0, 0, 0, IDC_LISTVIEW);
+    if (!state->listView) return -1;
+    setup_list_view(state);
+    state->hexDump = create_child(window, UIHEXDUMP_CLASS, WS_EX_CLIENTEDGE,
+                                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | UIHDS_HEADER |
+                                      UIHDS_NOHEADERBUTTONS,
+                                  0, 0, 0, 0, IDC_HEXDUMP);
+    if (!state->hexDump) return -1;
+    SendMessageW(state->outerSplitter, UISPM_SETPANES, reinterpret_cast<WPARAM>(state->innerSplitter),
+                 reinterpret_cast<LPARAM>(state->viewerPane));
+    SendMessageW(state->innerSplitter, UISPM_SETPANES, reinterpret_cast<WPARAM>(state->listView),
+                 reinterpret_cast<LPARAM>(state->hexDump));
+
+    static const FORMATETC no_formats[1] = {};
+    uidad_drop_register(window, &state->dropTarget, no_formats);
+
+    HWND first = GetNextDlgTabItem(window, nullptr, FALSE);
+    PostMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+    SetFocus(first);
+    return 0;
+}
+
+void on_destroy(HWND window, MainWindowState* state) {
+    uidad_drop_unregister(window, &state->dropTarget);
+    entry_table_free(state);
+    SetWindowLongPtrW(window, 0, 0);
+    std::free(state);
+    PostQuitMessage(0);
+}
+
+void remember_focus(MainWindowState* state) {
+    if (HWND focus = GetFocus()) state->focusWindow = focus;
+}
+
+void on_activate(MainWindowState* state, WPARAM wParam) {
+    if (LOWORD(wParam) == WA_INACTIVE)
+        remember_focus(state);
+    else if (state->focusWindow)
+        SetFocus(state->focusWindow);
+}
+
+void on_list_item_changed(MainWindowState* state) {
+    int index = static_cast<int>(SendMessageW(state->listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                              MAKELPARAM(LVNI_SELECTED, 0)));
+    main_activate_item_viewer(state, index);
+}
+
+void on_draw_item(MainWindowState* state, const DRAWITEMSTRUCT* item) {
+    log_message(0, "Main", "main_on_WM_DRAWITEM");
+    const RECT& r = item->rcItem;
+    if (r.left >= r.right || r.top >= r.bottom) return;
+    MemoryCanvas canvas(item->hDC, r.right - r.left, r.bottom - r.top);
+    if (!canvas) return;
+    // The canvas is as large as the rectangle but drawn at the rectangle's own
+    // coordinates, so shift the origin for the paint and copy back one to one.
+    SetViewportOrgEx(canvas.dc(), -r.left, -r.top, nullptr);
+    viewer_pane_paint(state, canvas.dc(), &r);
+    SetViewportOrgEx(canvas.dc(), 0, 0, nullptr);
+    BitBlt(item->hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, canvas.dc(), 0, 0, SRCCOPY);
+}
+
+}  // namespace
+
+bool is_hexdump_window(HWND window) {
+    wchar_t name[80];
+    if (!window || !GetClassNameW(window, name, 80)) return false;
+    return lstrcmpW(name, UIHEXDUMP_CLASS) == 0;
+}
+
+LRESULT CALLBACK edit_subclass_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    bool ansi = !IsWindowUnicode(window);
+    LRESULT result = ansi ? CallWindowProcA(g_prev_ansi_edit_proc, window, message, wParam, lParam)
+                          : CallWindowProcW(g_prev_wide_edit_proc, window, message, wParam, lParam);
+    if (message == WM_GETDLGCODE) result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS);
+    return result;
+}
+
+LRESULT CALLBACK main_wndproc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    MainWindowState* state = main_state(window);
+    if (message == WM_CREATE) return on_create(window);
+    if (!state) return DefWindowProcW(window, message, wParam, lParam);
+
+    switch (message) {
+    case WM_DESTROY:
+        on_destroy(window, state);
+        return 0;
+    case WM_SIZE:
+        SendMessageW(state->outerSplitter, UISPM_LAYOUT, 0, 0);
+        break;
+    case WM_ERASEBKGND:
+        return 0;
+    case WM_ACTIVATE:
+        on_activate(state, wParam);
+        return 0;
+    case WM_SETFOCUS:
+        if (state->focusWindow) SetFocus(state->focusWindow);
+        return 0;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_MINIMIZE) remember_focus(state);
+        break;
+    case WM_NOTIFY:
+        if (reinterpret_cast<const NMHDR*>(lParam)->code == LVN_ITEMCHANGED) on_list_item_changed(state);
+        break;
+    case WM_DRAWITEM:
+        on_draw_item(state, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        break;
+    case WM_CONTEXTMENU:
+        log_message(0, "Main", "WM_CONTEXTMENU");
+        main_on_context_menu(state, reinterpret_cast<HWND>(wParam), lParam);
+        return 0;
+    case WM_INITMENUPOPUP:
+        main_update_menu(state, reinterpret_cast<HMENU>(wParam));
+        break;
+    case WM_COMMAND: {
+        bool handled = false;
+        LRESULT result = main_on_command(state, wParam, lParam, &handled);
+        if (handled) return result;
+        break;
+    }
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+ATOM main_register_class(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = main_wndproc;
+    wc.cbWndExtra = sizeof(void*);
+    wc.hInstance = instance;
+    wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(2000), IMAGE_ICON, 32, 32, 0));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(2000), IMAGE_ICON, 16, 16, 0));
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.lpszMenuName = MAKEINTRESOURCEW(2000);
+    wc.lpszClassName = main_class_name;
+    return RegisterClassExW(&wc);
+}
+
+HWND main_create_window(HINSTANCE instance) {
+    return CreateWindowExW(0, main_class_name, L"Clipnook", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
+                           nullptr, nullptr, instance, nullptr);
+}
+
+void main_size_to_hexdump(HWND window) {
+    MainWindowState* state = main_state(window);
+    int width = static_cast<int>(SendMessageW(state->hexDump, UIHDM_GETIDEALWIDTH, 0, 0));
+    RECT r{0, 0, width, 486};
+    AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, TRUE, 0);
+    SetWindowPos(window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+void main_register_formats() {
+    cf_filename = RegisterClipboardFormatA("FileName");
+    cf_filenamew = RegisterClipboardFormatA("FileNameW");
+}

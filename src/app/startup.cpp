@@ -1,0 +1,79 @@
+// Start-up in its fixed order, the message loop, and the class tear-down.
+#include "app/startup.h"
+#include "app/cmdline_core.h"
+#include "app/log.h"
+#include "app/main_state.h"
+#include "entries/entries.h"
+#include "hexdump/uihexdump.h"
+#include "splitter/splitter.h"
+
+#include <commctrl.h>
+#include <ctime>
+
+namespace {
+
+void write_banner() {
+    log_message(1, "Main", "==================================================");
+    std::time_t now = std::time(nullptr);
+    const char* text = std::ctime(&now);
+    log_message(1, "Main", "Instance started at %s", text ? text : "");
+}
+
+// Command-line files become entries; returns how many were handed on.
+int add_command_line_files(HWND window) {
+    wchar_t token[260];
+    const wchar_t* rest = next_token(GetCommandLineW(), token, 260);
+    log_message(0, "Main", "arg[ %d] '%ls'", 0, token);
+
+    log_message(1, "Main", "Clear the view");
+    entry_table_clear(main_state(window));
+    main_set_title(window, nullptr);
+
+    int added = 0;
+    for (int n = 1; rest && (rest = next_token(rest, token, 260)) != nullptr; ++n) {
+        log_message(0, "Main", "arg[ %d] '%ls'", n, token);
+        if (token[0] == L'-' || token[0] == L'/') continue;  // no options; logged only
+        entry_add_file(window, token);
+        ++added;
+    }
+    return added;
+}
+
+int run_message_loop(HWND window, HACCEL accelerators) {
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (accelerators && TranslateAcceleratorA(window, accelerators, &msg)) continue;
+        if (IsDialogMessageA(window, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+}  // namespace
+
+int main_run(HINSTANCE instance, int show) {
+    g_instance = instance;
+    if (log_open(instance) == 0) write_banner();
+
+    InitCommonControls();
+    splitter_register_class(instance);
+    uihexdump_register(instance);
+    main_register_formats();
+
+    if (!main_register_class(instance)) return 0;
+    HWND window = main_create_window(instance);
+    if (!window) return 1;
+    main_size_to_hexdump(window);
+
+    if (add_command_line_files(window) == 0) main_on_clipboard(window);
+
+    HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(2000));
+    ShowWindow(window, show);
+    g_main_window = window;
+
+    int code = run_message_loop(window, accelerators);
+    uihexdump_unregister(instance);
+    splitter_unregister_class(instance);
+    return code;
+}

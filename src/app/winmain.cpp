@@ -1,0 +1,5 @@
+#include "app/startup.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    return main_run(instance, show);
+}

@@ -1,0 +1,25 @@
+// The UISplitter control: one bar between two panes, nestable.
+#pragma once
+#include <windows.h>
+
+#define UISPLITTER_CLASS L"UISplitter"
+
+enum : DWORD {
+    UISPS_HORIZONTAL = 0x0001,
+    UISPS_LOCKED = 0x0002,
+};
+
+enum : UINT {
+    UISPM_SETPANES = WM_USER + 0x00,
+    UISPM_GETPANES = WM_USER + 0x01,
+    UISPM_LAYOUT = WM_USER + 0x02,
+    UISPM_GETAREA = WM_USER + 0x03,
+    UISPM_ISDRAGGING = WM_USER + 0x04,
+    UISPM_SETLOCKED = WM_USER + 0x05,
+    UISPM_GETLOCKED = WM_USER + 0x06,
+    UISPM_GETBAR = WM_USER + 0x07,
+};
+
+ATOM splitter_register_class(HINSTANCE instance);
+void splitter_unregister_class(HINSTANCE instance);
+bool is_splitter_window(HWND window);

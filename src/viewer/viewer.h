@@ -1,0 +1,8 @@
+// Viewer switching and the owner-drawn viewer pane.
+#pragma once
+#include <windows.h>
+
+struct MainWindowState;
+
+void main_activate_item_viewer(MainWindowState* state, int index);
+void viewer_pane_paint(MainWindowState* state, HDC dc, const RECT* rect);

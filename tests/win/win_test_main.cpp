@@ -1,0 +1,17 @@
+// Entry point of every Wine test binary: the program's classes are registered
+// once, as start-up registers them, before the cases run.
+#include "win_test_util.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    g_instance = GetModuleHandleW(nullptr);
+    InitCommonControls();
+    splitter_register_class(g_instance);
+    uihexdump_register(g_instance);
+    main_register_formats();
+    main_register_class(g_instance);
+    return RUN_ALL_TESTS();
+}
