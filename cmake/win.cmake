@@ -57,3 +57,33 @@ if(CLIPNOOK_WIN_TESTS)
       ENVIRONMENT "CLIPNOOK_BUILD=${CMAKE_BINARY_DIR};CLIPNOOK_SOURCE=${CMAKE_SOURCE_DIR}")
   endforeach()
 endif()
+
+# Portable package: build/dist/clipnook-<version>-<arch>.zip (exe and a short text).
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  set(DIST_ARCH x64)
+else()
+  set(DIST_ARCH x86)
+endif()
+add_custom_target(dist
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/scripts/package.py $<TARGET_FILE:clipnook>
+          ${CMAKE_SOURCE_DIR}/src/app/version.h ${CMAKE_SOURCE_DIR}/build/dist ${DIST_ARCH}
+  DEPENDS clipnook
+  COMMENT "Packing clipnook ${DIST_ARCH}")
+
+# Benchmarks under Wine (not tests, never in CTest): bench/win/<name>_bench.cpp
+# -> bench/<name>_bench.exe, plus the minimal window program the start-up
+# benchmark measures clipnook.exe against. Driven by bench/run_all.sh.
+file(GLOB WIN_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/win/*_bench.cpp)
+foreach(b ${WIN_BENCHES})
+  get_filename_component(name ${b} NAME_WE)
+  add_executable(${name} EXCLUDE_FROM_ALL ${b} ${RC_FILE})
+  target_link_libraries(${name} PRIVATE clipnook_win)
+  target_link_options(${name} PRIVATE ${STATIC_RUNTIME})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+endforeach()
+if(EXISTS ${CMAKE_SOURCE_DIR}/bench/win/minimal_window.cpp)
+  add_executable(minimal_window WIN32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/win/minimal_window.cpp)
+  target_link_libraries(minimal_window PRIVATE user32 gdi32)
+  target_link_options(minimal_window PRIVATE ${STATIC_RUNTIME} -mwindows)
+  set_target_properties(minimal_window PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+endif()

@@ -4,7 +4,7 @@
 # as soon as every needed package is installable.
 set -u
 PKGS=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 xvfb xauth xdotool
-      imagemagick cmake ninja-build googletest libgtest-dev clang libclang-rt-14-dev g++ xxd)
+      imagemagick fonts-dejavu-core cmake ninja-build googletest libgtest-dev clang libclang-rt-14-dev g++ xxd)
 
 missing=()
 for p in "${PKGS[@]}"; do

@@ -57,14 +57,17 @@ fi
 mkdir -p "$(dirname "$WINEPREFIX")"
 (
   flock 9
-  if [ ! -f "$WINEPREFIX/.clipnook-ready" ]; then
+  if [ ! -f "$WINEPREFIX/.clipnook-ready-2" ]; then
     rm -rf "$WINEPREFIX"
     "$WINE_BIN" wineboot -i >/dev/null 2>&1
     # No window manager runs on Xvfb: unmanaged windows spare each hide or
     # destroy a two-second wait for a manager that never answers.
     "$WINE_BIN" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    # A fresh prefix has no Courier New; without it the hex dump would get a
+    # proportional stand-in. Map it to the monospace font the system has.
+    "$WINE_BIN" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'DejaVu Sans Mono' /f >/dev/null 2>&1
     "$WINESERVER_BIN" -w
-    touch "$WINEPREFIX/.clipnook-ready"
+    touch "$WINEPREFIX/.clipnook-ready-2"
   fi
 ) 9>"$WINEPREFIX.lock"
 

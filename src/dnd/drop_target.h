@@ -7,3 +7,6 @@ struct DropTarget;
 
 bool uidad_drop_register(HWND window, DropTarget** target, const FORMATETC* formats);
 void uidad_drop_unregister(HWND window, DropTarget** target);
+
+// The registered object as the interface OLE sees (null stays null).
+IDropTarget* uidad_interface(DropTarget* target);

@@ -4,3 +4,26 @@
 
 void main_on_copy_as(HWND window, int command);
 void main_on_export_as(HWND window, int command);
+
+struct ArrayNotation;
+
+// The hex dump's selected bytes as a source array: a new movable block with the
+// text and a terminating zero, or null (no data, block not lockable, no memory).
+// The text length (without the zero) goes through `length` when not null.
+HGLOBAL format_array(HWND hexDump, const char* title, const ArrayNotation* notation, int* length);
+HGLOBAL format_c_array(HWND hexDump, const char* title, int* length);
+HGLOBAL format_c_string(HWND hexDump, const char* title, int* length);
+HGLOBAL format_csharp_array(HWND hexDump, const char* title, int* length);
+HGLOBAL format_java_array(HWND hexDump, const char* title, int* length);
+HGLOBAL format_pascal_array(HWND hexDump, const char* title, int* length);
+HGLOBAL format_vbnet_array(HWND hexDump, const char* title, int* length);
+
+// The selected bytes in a new movable block of length + 1 bytes (the last one
+// unwritten), or null. A non-zero `zeroReplacement` replaces every zero byte.
+HGLOBAL hexdump_copy_selection(HWND hexDump, BYTE zeroReplacement, int* length);
+
+// The save-file dialog with the program's hook (centred on the owner, default
+// extension from the selected type). `path` holds MAX_PATH characters and
+// proposes the file. 0 chosen (*filterIndex updated), 1 cancelled, -1 failure.
+int save_file_dialog(HWND owner, const wchar_t* title, wchar_t* path, const wchar_t* filters, int* filterIndex,
+                     bool showHelp);

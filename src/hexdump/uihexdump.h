@@ -24,5 +24,22 @@ enum : UINT {
     UIHDM_GETDUMPTEXT = WM_USER + 0x0B,
 };
 
+// lParam of UIHDM_FIND.
+struct HexDumpFindRequest {
+    const BYTE* pattern;
+    int length;
+};
+
+// Ids of the header menus' commands (offset menu 1000..1003, dump menu
+// 1000..1016, ASCII menu 1000..1003; see uihexdump.cpp).
+enum : UINT { UIHDM_MENU_FIRST = 1000 };
+
 ATOM uihexdump_register(HINSTANCE instance);
 void uihexdump_unregister(HINSTANCE instance);
+
+// What a right click on header item 0, 1 or 2 does, in two halves: the item's
+// menu built fresh with its marks (the caller destroys it; null for another
+// item), and applying one of its command ids. The control's own WM_CONTEXTMENU
+// tracks the menu between the two.
+HMENU uihexdump_build_header_menu(HWND control, int item);
+void uihexdump_header_command(HWND control, int item, UINT command);

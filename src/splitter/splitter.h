@@ -9,6 +9,15 @@ enum : DWORD {
     UISPS_LOCKED = 0x0002,
 };
 
+// All are sent; each answers 1 unless noted.
+//   SETPANES  wParam first pane, lParam second pane; (HWND)-1 keeps that pane.
+//   GETPANES  wParam HWND* or null, lParam HWND* or null.
+//   LAYOUT    lParam const RECT* area in the parent's client coordinates, or
+//             null for the parent's whole client rectangle.
+//   GETAREA   lParam RECT* or null.
+//   ISDRAGGING / GETLOCKED answer the flag; SETLOCKED wParam the new flag.
+//   GETBAR    wParam int* (1 horizontal, 0 vertical) or null, lParam RECT*
+//             (the bar in the parent's client coordinates) or null.
 enum : UINT {
     UISPM_SETPANES = WM_USER + 0x00,
     UISPM_GETPANES = WM_USER + 0x01,
@@ -23,3 +32,4 @@ enum : UINT {
 ATOM splitter_register_class(HINSTANCE instance);
 void splitter_unregister_class(HINSTANCE instance);
 bool is_splitter_window(HWND window);
+LRESULT CALLBACK splitter_wndproc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,263 @@
+// Command dispatch, menu enabling and the two context menus the main window
+// builds at run time. Most commands act on the focused child, not on a fixed
+// control, so the keyboard focus decides what Copy, Select all and the Copy As
+// and Export As families do.
+#include "app/commands.h"
+#include "app/commands_core.h"
+#include "app/dialogs.h"
+#include "app/log.h"
+#include "app/main_state.h"
+#include "app/win_raii.h"
+#include "entries/entries.h"
+#include "entries/entry.h"
+#include "export/export.h"
+#include "hexdump/uihexdump.h"
+#include "shell/shell.h"
+#include "shell/shell_core.h"
+#include "viewer/viewer.h"
+
+namespace {
+
+constexpr UINT kGray = MF_BYCOMMAND | MF_GRAYED | MF_DISABLED;
+constexpr UINT kEnable = MF_BYCOMMAND | MF_ENABLED;
+
+void set_enabled(HMENU menu, int first, int last, bool enabled) {
+    for (int id = first; id <= last; ++id) EnableMenuItem(menu, id, enabled ? kEnable : kGray);
+}
+
+bool hexdump_selection_empty(HWND hexDump) {
+    int anchor = 0;
+    int caret = 0;
+    SendMessageW(hexDump, UIHDM_GETSEL, reinterpret_cast<WPARAM>(&anchor), reinterpret_cast<LPARAM>(&caret));
+    return anchor == caret;
+}
+
+// Opening with full access is the test: a key that exists but cannot be
+// changed (no administrator rights) cannot be removed either, so Add is offered.
+bool shell_verb_key_opens() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, shell_verb_key_path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+void on_exit(MainWindowState* state) {
+    log_message(1, "Main", "Exit the application.");
+    SendMessageW(state->window, WM_CLOSE, 0, 0);
+}
+
+void on_empty_clipboard(MainWindowState* state) {
+    log_message(1, "Main", "Empty the clipboard.");
+    ClipboardGuard clipboard(state->window);
+    if (clipboard) EmptyClipboard();
+}
+
+void on_new(MainWindowState* state) {
+    log_message(1, "Main", "Clear the view");
+    entry_table_clear(state);
+    main_set_title(state->window, nullptr);
+}
+
+void on_select_all() {
+    HWND focus = GetFocus();
+    if (is_hexdump_window(focus)) SendMessageW(focus, UIHDM_SETSEL, 0, static_cast<LPARAM>(-1));
+}
+
+void on_copy_as(int id) {
+    HWND focus = GetFocus();
+    if (is_hexdump_window(focus)) main_on_copy_as(focus, id);
+}
+
+void on_export_as(int id) {
+    HWND focus = GetFocus();
+    if (is_hexdump_window(focus)) main_on_export_as(focus, id);
+}
+
+HMENU build_copy_as_menu() {
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return nullptr;
+    AppendMenuA(menu, MF_STRING, IDM_COPY_AS_DUMP, "Dump\tCtrl+Shift+C");
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, IDM_COPY_AS_C_ARRAY, "C Array");
+    AppendMenuA(menu, MF_STRING, IDM_COPY_AS_C_STRING, "C String");
+    AppendMenuA(menu, MF_STRING, IDM_COPY_AS_CSHARP_ARRAY, "C# Array");
+    AppendMenuA(menu, MF_STRING, IDM_COPY_AS_JAVA_ARRAY, "Java Array");
+    AppendMenuA(menu, MF_STRING, IDM_COPY_AS_PASCAL_ARRAY, "Pascal Array");
+    AppendMenuA(menu, MF_STRING, IDM_COPY_AS_VBNET_ARRAY, "VB.NET Array");
+    return menu;
+}
+
+HMENU build_export_as_menu() {
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return nullptr;
+    AppendMenuA(menu, MF_STRING, IDM_EXPORT_AS_DUMP, "Dump...\tCtrl+Shift+E");
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, IDM_EXPORT_AS_C_ARRAY, "C Array...");
+    AppendMenuA(menu, MF_STRING, IDM_EXPORT_AS_C_STRING, "C String...");
+    AppendMenuA(menu, MF_STRING, IDM_EXPORT_AS_CSHARP_ARRAY, "C# Array...");
+    AppendMenuA(menu, MF_STRING, IDM_EXPORT_AS_JAVA_ARRAY, "Java Array...");
+    AppendMenuA(menu, MF_STRING, IDM_EXPORT_AS_PASCAL_ARRAY, "Pascal Array...");
+    AppendMenuA(menu, MF_STRING, IDM_EXPORT_AS_VBNET_ARRAY, "VB.NET Array...");
+    return menu;
+}
+
+// Destroys a popup with its submenus, also when building it failed half way.
+class PopupMenu {
+public:
+    explicit PopupMenu(HMENU menu) : menu_(menu) {}
+    ~PopupMenu() { if (menu_) DestroyMenu(menu_); }
+    PopupMenu(const PopupMenu&) = delete;
+    PopupMenu& operator=(const PopupMenu&) = delete;
+    HMENU get() const { return menu_; }
+private:
+    HMENU menu_;
+};
+
+void show_hexdump_menu(MainWindowState* state, LPARAM position) {
+    PopupMenu top(CreatePopupMenu());
+    if (!top.get()) return;
+    HMENU copy_as = build_copy_as_menu();
+    HMENU export_as = build_export_as_menu();
+    // Attached submenus go with the top menu; a loose one is freed here.
+    AppendMenuA(top.get(), MF_STRING, IDM_COPY, "Copy\tCtrl+C");
+    if (copy_as && !AppendMenuA(top.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(copy_as), "Copy As")) {
+        DestroyMenu(copy_as);
+        copy_as = nullptr;
+    }
+    AppendMenuA(top.get(), MF_STRING, IDM_EXPORT, "Export...\tCtrl+E");
+    if (export_as && !AppendMenuA(top.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(export_as), "Export As")) {
+        DestroyMenu(export_as);
+        export_as = nullptr;
+    }
+
+    bool enabled = !hexdump_selection_empty(state->hexDump);
+    set_enabled(top.get(), IDM_COPY, IDM_COPY, enabled);
+    set_enabled(top.get(), IDM_COPY_AS_DUMP, IDM_EXPORT_AS_VBNET_ARRAY, enabled);
+
+    RECT client{};
+    GetClientRect(state->hexDump, &client);
+    bool keyboard = false;
+    MenuPoint p = context_menu_point(static_cast<std::uint32_t>(position), client.left, client.top, client.right,
+                                     client.bottom, &keyboard);
+    POINT at{p.x, p.y};
+    if (keyboard) ClientToScreen(state->hexDump, &at);
+    TrackPopupMenu(top.get(), TPM_LEFTALIGN, at.x, at.y, 0, state->window, nullptr);
+}
+
+bool entry_shows_bitmap(const MainWindowState* state) {
+    if (state->activeEntry < 0 || state->activeEntry >= state->entryCount || !state->entries) return false;
+    INT format = state->entries[state->activeEntry].format;
+    return format == CF_DIB || format == CF_DIBV5 || format == cf_bitmapfile;
+}
+
+void show_viewer_pane_menu(MainWindowState* state, LPARAM position) {
+    PopupMenu menu(CreatePopupMenu());
+    if (!menu.get()) return;
+    AppendMenuA(menu.get(), MF_STRING, kFitMenuBase + 0, "Don't fit bitmaps to view");
+    AppendMenuA(menu.get(), MF_STRING, kFitMenuBase + 1, "Fit bitmaps to view");
+    AppendMenuA(menu.get(), MF_STRING, kFitMenuBase + 2, "Fit only large bitmaps to view");
+    CheckMenuRadioItem(menu.get(), kFitMenuBase, kFitMenuBase + kFitModeCount - 1, kFitMenuBase + state->fitMode,
+                       MF_BYCOMMAND);
+    int choice = static_cast<int>(TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RETURNCMD,
+                                                 static_cast<std::int16_t>(LOWORD(position)),
+                                                 static_cast<std::int16_t>(HIWORD(position)), 0, state->window,
+                                                 nullptr));
+    int mode = fit_mode_from_menu_choice(choice);
+    if (mode >= 0) viewer_set_fit_mode(state, mode);
+}
+
+}  // namespace
+
+LRESULT main_on_command(MainWindowState* state, WPARAM wParam, LPARAM, bool* handled) {
+    *handled = false;
+    int id = LOWORD(wParam);
+    int code = HIWORD(wParam);
+    HWND window = state->window;
+    switch (id) {
+    case IDM_EXIT:
+        on_exit(state);  // the state record is gone afterwards
+        break;
+    case IDM_ABOUT:
+        main_on_about(window);
+        break;
+    case IDM_OPEN_CLIPBOARD:
+        main_on_clipboard(window);
+        break;
+    case IDM_EMPTY_CLIPBOARD:
+        on_empty_clipboard(state);
+        break;
+    case IDM_NEW:
+        on_new(state);
+        break;
+    case IDM_COPY:
+        SendMessageW(GetFocus(), WM_COPY, 0, 0);
+        break;
+    case IDM_SELECT_ALL:
+        on_select_all();
+        break;
+    case IDM_ADD_FILE:
+        main_on_add_file(window);
+        break;
+    case IDM_ADD_ASCII_TABLE:
+        main_on_ascii_table(window);
+        break;
+    case IDM_GOTO:
+        main_on_goto(window);
+        *handled = true;
+        return 1;
+    case IDM_SHELL_ADD:
+        shell_add_to_context_menu(window);
+        break;
+    case IDM_SHELL_REMOVE:
+        shell_remove_from_context_menu(window);
+        break;
+    case IDM_OPEN_FILE:
+        main_on_new_list_from_file(window);
+        break;
+    default:
+        if (id >= IDM_COPY_AS_DUMP && id <= IDM_COPY_AS_VBNET_ARRAY)
+            on_copy_as(id);
+        else if (id >= IDM_EXPORT && id <= IDM_EXPORT_AS_VBNET_ARRAY)
+            on_export_as(id);
+        else
+            log_message(0, "Main", "WM_COMMAND %d not handled (%d).", id, code);
+        break;
+    }
+    return 0;
+}
+
+int main_update_menu(MainWindowState*, HMENU menu) {
+    HWND focus = GetFocus();
+    EnableMenuItem(menu, IDM_CUT, kGray);
+    EnableMenuItem(menu, IDM_PASTE, kGray);
+    if (is_hexdump_window(focus)) {
+        bool has_selection = !hexdump_selection_empty(focus);
+        set_enabled(menu, IDM_COPY, IDM_COPY, has_selection);
+        set_enabled(menu, IDM_COPY_AS_DUMP, IDM_EXPORT_AS_VBNET_ARRAY, has_selection);
+        EnableMenuItem(menu, IDM_SELECT_ALL, kEnable);
+    } else {
+        set_enabled(menu, IDM_COPY, IDM_COPY, false);
+        set_enabled(menu, IDM_COPY_AS_DUMP, IDM_EXPORT_AS_VBNET_ARRAY, false);
+        EnableMenuItem(menu, IDM_SELECT_ALL, kGray);
+    }
+    EnableMenuItem(menu, IDM_GOTO, kEnable);
+    bool verb_present = shell_verb_key_opens();
+    EnableMenuItem(menu, IDM_SHELL_ADD, verb_present ? kGray : kEnable);
+    EnableMenuItem(menu, IDM_SHELL_REMOVE, verb_present ? kEnable : kGray);
+    return 0;
+}
+
+void main_on_context_menu(MainWindowState* state, HWND from, LPARAM position) {
+    if (from && from == state->viewerPane) {
+        if (entry_shows_bitmap(state)) show_viewer_pane_menu(state, position);
+    } else if (from && from == state->hexDump) {
+        show_hexdump_menu(state, position);
+    }
+}
+
+void main_on_add_file(HWND window) {
+    log_message(1, "Main", "Select a file and add it to the view.");
+    // Same dialog as "Open file...", sharing its path buffer, only the title differs.
+    if (entry_choose_file(window, L"Add File to List")) entry_add_file(window, main_file_path);
+}

@@ -1,0 +1,231 @@
+// Switching the active entry: the hex dump's saved view, and which of the
+// three viewer windows shows the entry. The text edits are given private,
+// terminated copies, never the entry's block: another program's text need
+// not end in a zero, and an edit may free or resize the buffer it holds.
+#include "viewer/viewer.h"
+#include "viewer/viewer_text_core.h"
+#include "app/log.h"
+#include "app/main_state.h"
+#include "app/win_raii.h"
+#include "entries/entry.h"
+#include "hexdump/uihexdump.h"
+#include "splitter/splitter.h"
+
+#include <cstring>
+#include <initializer_list>
+
+namespace {
+
+enum class ViewerKind { Pane, AnsiText, WideText, Locale };
+
+// Bytes of the entry that may be read: never more than the block holds.
+SIZE_T readable_size(const DataEntry& entry, const GlobalLockGuard& lock) {
+    SIZE_T held = lock.size();
+    return entry.size < held ? entry.size : held;
+}
+
+// A movable local buffer holding the first `units` characters of `text`
+// (each `unitSize` bytes) and a zero character.
+HLOCAL make_text_copy(const void* text, SIZE_T units, SIZE_T unitSize) {
+    HLOCAL copy = LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, (units + 1) * unitSize);
+    if (!copy) return nullptr;
+    if (units) {
+        void* p = LocalLock(copy);
+        if (!p) {
+            LocalFree(copy);
+            return nullptr;
+        }
+        std::memcpy(p, text, units * unitSize);
+        LocalUnlock(copy);
+    }
+    return copy;
+}
+
+HLOCAL copy_entry_text(const DataEntry& entry, bool wide) {
+    GlobalLockGuard lock(entry.data);
+    const auto* bytes = lock.as<const uint8_t>();
+    SIZE_T size = bytes ? readable_size(entry, lock) : 0;
+    SIZE_T units = wide ? wide_text_length(bytes, size) : ansi_text_length(bytes, size);
+    return make_text_copy(bytes, units, wide ? 2 : 1);
+}
+
+// Hands the wide edit its new buffer and frees the one it had: an edit
+// control leaves its previous buffer to whoever set the new one.
+void wide_edit_set_buffer(HWND edit, HLOCAL buffer) {
+    if (!buffer) return;
+    HLOCAL previous = reinterpret_cast<HLOCAL>(SendMessageW(edit, EM_GETHANDLE, 0, 0));
+    SendMessageW(edit, EM_SETHANDLE, reinterpret_cast<WPARAM>(buffer), 0);
+    if (previous && previous != buffer) LocalFree(previous);
+}
+
+// The 8-bit edit is given its text through the 8-bit WM_SETTEXT call, which
+// every edit converts correctly; a handed-in buffer is taken as 16-bit text
+// by some edit implementations. The edit keeps a copy of its own.
+void ansi_edit_set_text(HWND edit, const char* text) { SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)); }
+
+// Empties an edit, releasing the copy it showed.
+void edit_release_text(HWND edit) {
+    if (GetWindowTextLengthW(edit) == 0) return;
+    if (IsWindowUnicode(edit))
+        wide_edit_set_buffer(edit, make_text_copy(nullptr, 0, 2));
+    else
+        ansi_edit_set_text(edit, "");
+}
+
+void feed_ansi_edit(MainWindowState* state, const DataEntry& entry) {
+    HLOCAL copy = copy_entry_text(entry, false);
+    if (!copy) {
+        ansi_edit_set_text(state->ansiEdit, "");
+        return;
+    }
+    if (void* text = LocalLock(copy)) {
+        ansi_edit_set_text(state->ansiEdit, static_cast<const char*>(text));
+        LocalUnlock(copy);
+    }
+    LocalFree(copy);
+}
+
+// Builds the CF_LOCALE description into state->localeText.
+void build_locale_text(MainWindowState* state, const DataEntry& entry) {
+    uint32_t lcid = 0;
+    {
+        GlobalLockGuard lock(entry.data);
+        if (lock) lcid = locale_id_from_block(lock.as<const uint8_t>(), readable_size(entry, lock));
+    }
+    wchar_t platformName[81] = {};
+    char16_t name[81] = {};
+    if (GetLocaleInfoW(lcid, LOCALE_SLANGUAGE, platformName, 80)) {
+        static_assert(sizeof(wchar_t) == sizeof(char16_t));
+        std::memcpy(name, platformName, sizeof name);
+        name[80] = 0;
+    } else {
+        locale_unknown_name(locale_language_id(lcid), name, 81);
+    }
+    char16_t text[256];
+    size_t length = locale_text(name, lcid, text, 256);
+    if (length > 255) length = 255;  // a name is at most 80 characters: never cut
+    SIZE_T bytes = (length + 1) * sizeof(wchar_t);
+
+    if (!state->localeText) {
+        state->localeText = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    } else if (GlobalSize(state->localeText) != bytes) {
+        if (HGLOBAL grown = GlobalReAlloc(state->localeText, bytes, GMEM_MOVEABLE)) state->localeText = grown;
+    }
+    GlobalLockGuard lock(state->localeText);
+    if (!lock) return;
+    // Should the resize have failed, write only what the block holds.
+    SIZE_T room = lock.size() / sizeof(wchar_t);
+    if (room == 0) return;
+    SIZE_T units = length < room ? length : room - 1;
+    std::memcpy(lock.get(), text, units * sizeof(wchar_t));
+    lock.as<wchar_t>()[units] = L'\0';
+}
+
+HLOCAL copy_locale_text(MainWindowState* state) {
+    GlobalLockGuard lock(state->localeText);
+    const auto* bytes = lock.as<const uint8_t>();
+    SIZE_T size = bytes ? lock.size() : 0;
+    return make_text_copy(bytes, wide_text_length(bytes, size), 2);
+}
+
+ViewerKind choose_viewer(const DataEntry& entry) {
+    switch (entry.format) {
+    case CF_TEXT:
+        log_message(0, "Main", "Activate 'CF_TEXT' viewer");
+        return ViewerKind::AnsiText;
+    case CF_UNICODETEXT:
+        log_message(0, "Main", "Activate 'CF_UNICODETEXT' viewer");
+        return ViewerKind::WideText;
+    case CF_LOCALE:
+        log_message(0, "Main", "Activate 'CF_LOCALE' viewer");
+        return ViewerKind::Locale;
+    case CF_DIB:
+        log_message(0, "Main", "Activate 'CF_DIB' viewer");
+        break;
+    case CF_DIBV5:
+        log_message(0, "Main", "Activate 'CF_DIBV5' viewer");
+        break;
+    default:
+        if (entry.format != 0 && static_cast<UINT>(entry.format) == cf_filename) {
+            log_message(0, "Main", "Activate 'cf_filename' viewer");
+            return ViewerKind::AnsiText;
+        }
+        if (entry.format != 0 && static_cast<UINT>(entry.format) == cf_filenamew) {
+            log_message(0, "Main", "Activate 'cf_filenamew' viewer");
+            return ViewerKind::WideText;
+        }
+        break;
+    }
+    log_message(0, "Main", "Activate 'No viewer' viewer");
+    return ViewerKind::Pane;
+}
+
+void show_viewer(MainWindowState* state, HWND shown) {
+    SendMessageW(state->outerSplitter, UISPM_SETPANES, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(shown));
+    for (HWND w : {state->viewerPane, state->ansiEdit, state->wideEdit})
+        if (w != shown) ShowWindow(w, SW_HIDE);
+    ShowWindow(shown, SW_SHOW);
+}
+
+void show_text_viewer(MainWindowState* state, ViewerKind kind, const DataEntry& entry) {
+    HWND edit;
+    if (kind == ViewerKind::AnsiText) {
+        feed_ansi_edit(state, entry);
+        edit_release_text(state->wideEdit);
+        edit = state->ansiEdit;
+    } else {
+        if (kind == ViewerKind::Locale) build_locale_text(state, entry);
+        wide_edit_set_buffer(state->wideEdit,
+                             kind == ViewerKind::Locale ? copy_locale_text(state) : copy_entry_text(entry, true));
+        edit_release_text(state->ansiEdit);
+        edit = state->wideEdit;
+    }
+    show_viewer(state, edit);
+    InvalidateRect(state->viewerPane, nullptr, TRUE);
+}
+
+void show_pane(MainWindowState* state) {
+    edit_release_text(state->ansiEdit);
+    edit_release_text(state->wideEdit);
+    SetScrollRange(state->viewerPane, SB_HORZ, 0, 0, TRUE);
+    SetScrollRange(state->viewerPane, SB_VERT, 0, 0, TRUE);
+    show_viewer(state, state->viewerPane);
+    InvalidateRect(state->viewerPane, nullptr, TRUE);
+}
+
+}  // namespace
+
+void main_activate_item_viewer(MainWindowState* state, int index) {
+    // An index past the table cannot be shown; it means no entry.
+    if (index < 0 || index >= state->entryCount || !state->entries) index = -1;
+    if (index == state->activeEntry) return;
+    log_message(0, "Main", "main_activate_item_viewer %d => %d", state->activeEntry, index);
+
+    if (state->activeEntry >= 0 && state->activeEntry < state->entryCount) {
+        DataEntry& old = state->entries[state->activeEntry];
+        SendMessageW(state->hexDump, UIHDM_GETSEL, reinterpret_cast<WPARAM>(&old.selectionAnchor),
+                     reinterpret_cast<LPARAM>(&old.selectionCaret));
+        SendMessageW(state->hexDump, UIHDM_GETTOPOFFSET, reinterpret_cast<WPARAM>(&old.scrollOffset), 0);
+    }
+
+    if (index < 0) {
+        log_message(0, "Main", "Activate 'No data' viewer");
+        state->activeEntry = -1;
+        SendMessageW(state->hexDump, UIHDM_SETDATA, static_cast<WPARAM>(-1), 0);
+        show_pane(state);
+        return;
+    }
+
+    state->activeEntry = index;
+    const DataEntry& entry = state->entries[index];
+    SendMessageW(state->hexDump, UIHDM_SETDATA, entry.size, reinterpret_cast<LPARAM>(entry.data));
+    SendMessageW(state->hexDump, UIHDM_SETTOPOFFSET, static_cast<WPARAM>(static_cast<UINT>(entry.scrollOffset)), 0);
+    SendMessageW(state->hexDump, UIHDM_SETSEL, static_cast<WPARAM>(static_cast<INT_PTR>(entry.selectionAnchor)),
+                 static_cast<LPARAM>(entry.selectionCaret));
+
+    ViewerKind kind = choose_viewer(entry);
+    if (kind == ViewerKind::Pane)
+        show_pane(state);
+    else
+        show_text_viewer(state, kind, entry);
+}

@@ -1,0 +1,267 @@
+"""Drives the real clipnook.exe under Wine from outside, for the end-to-end tests.
+
+Every test works in a Sandbox: a temporary folder with its own copy of the
+program, so marker files (clipnook.con, clipnook.log) can sit next to it
+without touching the build tree.
+
+    with Sandbox() as box:
+        box.marker(".log")
+        app = box.start(["a.txt"])        # or box.launch_exact('"x y" ""')
+        app.wait_window()
+        app.key("ctrl+q")
+        assert app.wait() == 0
+        text = box.read_log()
+
+The Wine session ($WINE, $WINEPREFIX, $DISPLAY) comes from
+`scripts/wine-run.sh --env`; `ensure_wine_session()` re-runs the calling
+script inside one when it was started without. CTest sets CLIPNOOK_BUILD and
+CLIPNOOK_SOURCE; standalone runs fall back to build/win64 of this checkout.
+Only the standard library is used.
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def source_dir():
+    return os.environ.get("CLIPNOOK_SOURCE") or os.path.dirname(os.path.dirname(HERE))
+
+
+def build_dir():
+    path = os.environ.get("CLIPNOOK_BUILD") or os.path.join(source_dir(), "build", "win64")
+    return os.path.abspath(path)
+
+
+def program_path():
+    return os.path.join(build_dir(), "clipnook.exe")
+
+
+def helper_path(name):
+    """A helper program of tests/e2e/*.cpp, built into <build>/e2e/."""
+    return os.path.join(build_dir(), "e2e", name + ".exe")
+
+
+def ensure_wine_session():
+    """Re-executes the running script under scripts/wine-run.sh --env when needed."""
+    if os.environ.get("CLIPNOOK_WINE_SESSION") and os.environ.get("DISPLAY"):
+        return
+    runner = os.path.join(source_dir(), "scripts", "wine-run.sh")
+    os.execv(runner, [runner, "--env", sys.executable] + sys.argv)
+
+
+def wine():
+    return os.environ.get("WINE") or shutil.which("wine64") or shutil.which("wine") or "wine"
+
+
+def win_path(unix_path):
+    """The Windows name Wine gives a Unix path (drive Z: is the root)."""
+    return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
+
+
+def run(cmd, timeout=30, env=None):
+    """Runs a command to completion; returns CompletedProcess with text output."""
+    return subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                          timeout=timeout, env=env)
+
+
+def wait_for(predicate, timeout, interval=0.05):
+    """Polls predicate until it returns something true or the deadline passes."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            return value
+        time.sleep(interval)
+
+
+def find_windows(name_regex, visible=True):
+    """X window ids whose title matches name_regex (xdotool's regular expressions)."""
+    cmd = ["xdotool", "search"] + (["--onlyvisible"] if visible else []) + ["--name", name_regex]
+    try:
+        out = run(cmd, timeout=10).stdout
+    except subprocess.TimeoutExpired:
+        return []
+    return [int(w) for w in out.split()]
+
+
+def window_gone(wid):
+    return run(["xdotool", "getwindowname", str(wid)], timeout=10).returncode != 0
+
+
+class Instance:
+    """One running program (started directly or through the launcher)."""
+
+    def __init__(self, proc, title_regex="^Clipnook"):
+        self.proc = proc
+        self.title_regex = title_regex
+        self.window = None
+
+    def wait_window(self, timeout=30):
+        """Waits until the main window is shown; returns its X window id."""
+        def shown():
+            if self.proc.poll() is not None:
+                raise AssertionError("program ended (exit code %s) before showing its window"
+                                     % self.proc.returncode)
+            found = find_windows(self.title_regex)
+            return found[0] if found else None
+        self.window = wait_for(shown, timeout)
+        if not self.window:
+            raise AssertionError("no window matching %r within %ss" % (self.title_regex, timeout))
+        return self.window
+
+    def key(self, keys):
+        """Sends a key chord (xdotool syntax, e.g. "ctrl+q") to the main window.
+
+        Wine's windows are unmanaged here, so there is no window manager to
+        activate them; the events are sent straight to the window instead."""
+        if not self.window:
+            self.wait_window()
+        run(["xdotool", "windowfocus", str(self.window)], timeout=10)
+        run(["xdotool", "key", "--clearmodifiers", "--window", str(self.window), keys], timeout=10)
+
+    def wait(self, timeout=30):
+        """Waits for the program to end; returns its exit code. Kills it on timeout."""
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.kill()
+            raise AssertionError("program did not end within %ss" % timeout)
+
+    def close(self, timeout=30):
+        """Ctrl+Q (the Exit command) until the program ends; returns the exit code.
+
+        Wine drops a key event now and then when it arrives right after the
+        window was mapped, so the chord is repeated every two seconds. A
+        repeat after the exit only finds the window gone."""
+        deadline = time.monotonic() + timeout
+        while True:
+            self.key("ctrl+q")
+            try:
+                return self.proc.wait(timeout=2)
+            except subprocess.TimeoutExpired:
+                if time.monotonic() >= deadline:
+                    self.kill()
+                    raise AssertionError("program did not end on Ctrl+Q within %ss" % timeout)
+
+    def kill(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            try:
+                self.proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                pass
+
+    def window_info(self):
+        """{"client": (w, h), "ideal": hex dump ideal width} read inside Wine."""
+        out = run([wine(), helper_path("e2e_window_info")], timeout=30).stdout.split()
+        if len(out) < 5 or out[0] != "client":
+            raise AssertionError("e2e_window_info said %r" % " ".join(out))
+        return {"client": (int(out[1]), int(out[2])), "ideal": int(out[4])}
+
+
+class Sandbox:
+    """A temporary folder holding a copy of the program under a chosen name."""
+
+    def __init__(self, name="clipnook.exe"):
+        self.name = name
+        self.dir = None
+        self.instances = []
+
+    def __enter__(self):
+        self.dir = tempfile.mkdtemp(prefix="clipnook-e2e-")
+        shutil.copy2(program_path(), self.exe)
+        return self
+
+    def __exit__(self, *exc):
+        for inst in self.instances:
+            inst.kill()
+        # Read-only markers must be writable again before they can be removed.
+        for root, dirs, files in os.walk(self.dir):
+            for entry in dirs + files:
+                path = os.path.join(root, entry)
+                if shutil.which("chattr"):
+                    subprocess.run(["chattr", "-i", path], stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+                os.chmod(path, 0o755 if os.path.isdir(path) else 0o644)
+        shutil.rmtree(self.dir, ignore_errors=True)
+        return False
+
+    @property
+    def exe(self):
+        return os.path.join(self.dir, self.name)
+
+    @property
+    def base(self):
+        """The program's path without its extension (marker files are named after it)."""
+        stem, ext = os.path.splitext(self.exe)
+        return stem if ext else self.exe
+
+    def marker_path(self, ext):
+        return self.base + ext
+
+    def marker(self, ext, data=b""):
+        path = self.marker_path(ext)
+        with open(path, "wb") as f:
+            f.write(data)
+        return path
+
+    def read_log(self):
+        """The log file as text, line ends kept (the program writes CR LF)."""
+        with open(self.marker_path(".log"), "rb") as f:
+            return f.read().decode("latin-1")
+
+    def start(self, args=()):
+        """Starts the program through Wine with ordinary arguments."""
+        proc = subprocess.Popen([wine(), self.exe] + list(args), cwd=self.dir,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        inst = Instance(proc)
+        self.instances.append(inst)
+        return inst
+
+    def launch_exact(self, tail, quote_program=True):
+        """Starts the program with an exact Windows command line: the program's
+        path, then `tail` verbatim (Wine would re-quote ordinary arguments)."""
+        program = win_path(self.exe)
+        line = ('"%s"' % program if quote_program else program) + tail
+        env = dict(os.environ, CLIPNOOK_E2E_CMDLINE=line)
+        proc = subprocess.Popen([wine(), helper_path("e2e_launch")], cwd=self.dir, env=env,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        inst = Instance(proc)
+        self.instances.append(inst)
+        return inst
+
+
+def log_lines(text):
+    """Splits a log into lines on CR LF."""
+    lines = text.split("\r\n")
+    if lines and lines[-1] == "":
+        lines.pop()
+    return lines
+
+
+def record_message(line):
+    """The message part of a record ("<tick> <letter> <tag padded to 15> <message>"),
+    or None when the line is not a record."""
+    head, sep, rest = line.partition(" ")
+    if not sep or not head.isdigit() or len(rest) < 18:
+        return None
+    return rest[18:]
+
+
+def arg_lines(text):
+    """{number: token} from the "arg[ %d] '%ls'" records of a log."""
+    found = {}
+    for line in log_lines(text):
+        msg = record_message(line)
+        if msg and msg.startswith("arg[ ") and "] '" in msg and msg.endswith("'"):
+            number, _, token = msg[5:].partition("] '")
+            found[int(number)] = token[:-1]
+    return found
