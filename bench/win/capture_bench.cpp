@@ -3,7 +3,7 @@
 // of the medium, on a real main window; against malloc + memcpy of the same
 // bytes in the same run. Each figure is the best of several interleaved runs.
 //
-//   capture_bench.exe [MiB] [runs]      (defaults 256 and 5)
+//   capture_bench.exe [MiB] [runs] [format id]   (defaults 256, 5 and a private format)
 //
 // Prints "RESULT" lines for bench/run_all.sh.
 #include "../../tests/win/test_data_object.h"
@@ -52,7 +52,8 @@ int main(int argc, char** argv) {
     // The object hands out its own block (kept alive through pUnkForRelease),
     // so the capture's copy is the only copy that is timed.
     TestDataObject object;
-    const UINT format = RegisterClipboardFormatW(L"Clipnook Bench Format");
+    const UINT format = argc > 3 ? static_cast<UINT>(std::strtoul(argv[3], nullptr, 10))
+                                 : RegisterClipboardFormatW(L"Clipnook Bench Format");
     object.add(formatetc(static_cast<CLIPFORMAT>(format), TYMED_HGLOBAL), Answer::SharedBlock, pattern(size));
     const double mb = static_cast<double>(size) / 1e6;
     std::printf("%lu MiB, best of %d interleaved runs\n", static_cast<unsigned long>(mib), runs);

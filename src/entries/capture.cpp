@@ -20,6 +20,9 @@ void clipboard_format_name(UINT format, wchar_t* text) {
 
 namespace {
 
+// A block size the entry's 32-bit size can hold (always true on 32-bit builds).
+bool size_fits_entry(std::uint64_t size) { return size <= 0xFFFFFFFFull; }
+
 // Fetches the format as global memory and keeps a copy in the entry; returns
 // the size column's text (a mark when nothing could be kept).
 const wchar_t* fetch_block(const FORMATETC* offered, IDataObject* dataObject, DataEntry* entry) {
@@ -35,7 +38,7 @@ const wchar_t* fetch_block(const FORMATETC* offered, IDataObject* dataObject, Da
         mark = L"?GetData";
     } else if (!medium.hGlobal) {
         mark = L"?NULL";
-    } else if (static_cast<std::uint64_t>(GlobalSize(medium.hGlobal)) > 0xFFFFFFFFull) {
+    } else if (!size_fits_entry(GlobalSize(medium.hGlobal))) {
         mark = L"?Dup";  // beyond what the 32-bit size can describe
     } else if (HGLOBAL copy = GlobalDuplicate(medium.hGlobal)) {
         entry->data = copy;

@@ -55,7 +55,7 @@ void size_to_root(HWND dialog, const UiFormNode* root) {
     SetWindowPos(dialog, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
 }
 
-INT_PTR on_init_dialog(HWND dialog, UiForm* form) {
+INT_PTR on_init_dialog(HWND dialog, WPARAM wParam, UiForm* form) {
     std::puts("uiform_on_WM_INITDIALOG");
     if (!form) return FALSE;
     SetPropW(dialog, kRunProperty, form);
@@ -88,7 +88,7 @@ INT_PTR on_init_dialog(HWND dialog, UiForm* form) {
 
     if (form->callback) {
         intptr_t result = 0;
-        if (form->callback(dialog, WM_INITDIALOG, 0, reinterpret_cast<intptr_t>(form), &result)) return result;
+        if (form->callback(dialog, WM_INITDIALOG, wParam, reinterpret_cast<intptr_t>(form), &result)) return result;
     }
     return FALSE;  // no focus of the system's own: the posted WM_NEXTDLGCTL decides
 }
@@ -240,7 +240,7 @@ INT_PTR CALLBACK uiform_dialog_proc(HWND dialog, UINT message, WPARAM wParam, LP
         if (form->callback(dialog, message, wParam, lParam, &hooked)) return hooked;
     }
     switch (message) {
-    case WM_INITDIALOG: return on_init_dialog(dialog, reinterpret_cast<UiForm*>(lParam));
+    case WM_INITDIALOG: return on_init_dialog(dialog, wParam, reinterpret_cast<UiForm*>(lParam));
     case WM_COMMAND: return on_command(dialog, wParam, lParam);
     case WM_DRAWITEM: return on_draw_item(dialog, wParam, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_DESTROY: return on_destroy(dialog);

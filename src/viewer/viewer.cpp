@@ -49,13 +49,16 @@ HLOCAL copy_entry_text(const DataEntry& entry, bool wide) {
     return make_text_copy(bytes, units, wide ? 2 : 1);
 }
 
-// Hands the wide edit its new buffer and frees the one it had: an edit
-// control leaves its previous buffer to whoever set the new one.
+// Shows the copy in the wide edit and frees it: the edit keeps a copy of its
+// own (WM_SETTEXT). Handing the buffer over with EM_SETHANDLE made Wine's text
+// measuring read past it for long lines.
 void wide_edit_set_buffer(HWND edit, HLOCAL buffer) {
     if (!buffer) return;
-    HLOCAL previous = reinterpret_cast<HLOCAL>(SendMessageW(edit, EM_GETHANDLE, 0, 0));
-    SendMessageW(edit, EM_SETHANDLE, reinterpret_cast<WPARAM>(buffer), 0);
-    if (previous && previous != buffer) LocalFree(previous);
+    if (void* text = LocalLock(buffer)) {
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+        LocalUnlock(buffer);
+    }
+    LocalFree(buffer);
 }
 
 // The 8-bit edit is given its text through the 8-bit WM_SETTEXT call, which

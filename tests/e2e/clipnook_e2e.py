@@ -187,6 +187,8 @@ class Sandbox:
         for root, dirs, files in os.walk(self.dir):
             for entry in dirs + files:
                 path = os.path.join(root, entry)
+                if os.path.islink(path):
+                    continue  # a link may dangle; removing it needs no rights
                 if shutil.which("chattr"):
                     subprocess.run(["chattr", "-i", path], stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
@@ -265,3 +267,86 @@ def arg_lines(text):
             number, _, token = msg[5:].partition("] '")
             found[int(number)] = token[:-1]
     return found
+
+
+# ---- shared by the acceptance suite (and free for the other scripts) ----
+
+def messages(text):
+    """The message parts of a log's records, in order (plain lines left out)."""
+    return [m for m in (record_message(line) for line in log_lines(text)) if m is not None]
+
+
+def xdotool(*args):
+    """Runs xdotool with the given arguments (numbers allowed)."""
+    return run(["xdotool"] + [str(a) for a in args], timeout=10)
+
+
+def window_title(wid):
+    return run(["xdotool", "getwindowname", str(wid)], timeout=10).stdout.strip()
+
+
+def read_clipboard(box):
+    """The clipboard's CF_TEXT read by another process (e2e_source readclip), or None."""
+    out = os.path.join(box.dir, "clip-read.txt")
+    if os.path.exists(out):
+        os.remove(out)
+    rc = run([wine(), helper_path("e2e_source"), "readclip", win_path(out)], timeout=60).returncode
+    if rc != 0 or not os.path.exists(out):
+        return None
+    with open(out, "rb") as f:
+        return f.read().decode("latin-1")
+
+
+def list_rows():
+    """{"title": str, "count": int, "rows": [[6 cells]]} of the running main
+    window, read by e2e_list_rows inside Wine; None when there is no window."""
+    out = run([wine(), helper_path("e2e_list_rows")], timeout=30)
+    if out.returncode != 0:
+        return None
+    info = {"title": None, "count": None, "rows": []}
+    for line in out.stdout.replace("\r", "").split("\n"):
+        parts = line.split("\t")
+        if parts[0] == "title":
+            info["title"] = parts[1] if len(parts) > 1 else ""
+        elif parts[0] == "count":
+            info["count"] = int(parts[1])
+        elif parts[0] == "row":
+            info["rows"].append((parts[1:] + [""] * 6)[:6])
+    return info
+
+
+def layout():
+    """Screen places of the list and the hex dump (client areas, (x, y, w, h))
+    and the hex dump header's height, read by e2e_source layout; None when the
+    window is not there."""
+    out = run([wine(), helper_path("e2e_source"), "layout"], timeout=30)
+    if out.returncode != 0:
+        return None
+    info = {}
+    for line in out.stdout.replace("\r", "").split("\n"):
+        parts = line.split()
+        if parts and parts[0] in ("list", "dump"):
+            info[parts[0]] = tuple(int(v) for v in parts[1:5])
+        elif parts and parts[0] == "header":
+            info["header"] = int(parts[1])
+    return info if "list" in info and "dump" in info and "header" in info else None
+
+
+def dump_text(data, lo, hi, per_row=16, group=4):
+    """The hex dump's dump text of data[lo:hi] with the default settings
+    (hexadecimal offsets and bytes, all three fields, extended ASCII: only
+    bytes below 0x20 become dots)."""
+    lines = []
+    width = per_row + 1 + 2 * per_row + (per_row - 1) // group
+    p = lo
+    while p < hi:
+        chunk = data[p:min(p + per_row, hi)]
+        dump = ""
+        for i, b in enumerate(chunk):
+            dump += "%02X " % b
+            if (i + 1) % group == 0:
+                dump += " "
+        ascii_part = "".join(chr(b) if b >= 0x20 else "." for b in chunk)
+        lines.append("%08X  " % p + dump.ljust(width) + ascii_part.ljust(per_row) + "\r\n")
+        p += len(chunk)
+    return "".join(lines)

@@ -4,6 +4,9 @@
 //   e2e_source clip <scenario> <stopfile>   own the clipboard until stopfile exists
 //   e2e_source drag <scenario> <x> <y>      window at x,y; a press there starts DoDragDrop
 //   e2e_source readclip <outfile>           CF_TEXT of the clipboard into outfile
+//   e2e_source layout                       screen places of the main window's list and hex dump:
+//                                           "list <x> <y> <w> <h>", "dump <x> <y> <w> <h>" (client
+//                                           areas) and "header <height>" of the hex dump's header
 //
 // Scenarios: mixed, many, huge, allfail, text-unterminated, unicode-odd, locale-short,
 //            dib-file:<path> (CF_DIB from the bytes of a file)
@@ -86,6 +89,8 @@ std::vector<Format> scenario(const std::string& name) {
         f.push_back({CF_UNICODETEXT, TYMED_HGLOBAL, std::string("A\0B\0C", 5), false});
     } else if (name == "locale-short") {
         f.push_back({CF_LOCALE, TYMED_HGLOBAL, std::string("\x09\x04", 2), false});
+    } else if (name == "none") {
+        // an object that offers no format at all
     } else if (name.rfind("dib-file:", 0) == 0) {
         f.push_back({CF_DIB, TYMED_HGLOBAL, read_file(name.c_str() + 9), false});
     }
@@ -330,12 +335,55 @@ int run_readclip(const char* outfile) {
     return rc;
 }
 
+// The list and hex dump are found by class among the main window's descendants
+// (they sit inside splitters), so the tests can aim the mouse at them.
+struct LayoutSearch {
+    HWND list = nullptr;
+    HWND dump = nullptr;
+};
+
+BOOL CALLBACK find_children(HWND w, LPARAM lp) {
+    auto* found = reinterpret_cast<LayoutSearch*>(lp);
+    wchar_t cls[64] = {};
+    GetClassNameW(w, cls, 64);
+    if (!found->list && !lstrcmpiW(cls, L"SysListView32")) found->list = w;
+    if (!found->dump && !lstrcmpiW(cls, L"UIHexDump")) found->dump = w;
+    return TRUE;
+}
+
+void print_client(const char* name, HWND w) {
+    RECT r{};
+    GetClientRect(w, &r);
+    POINT origin{0, 0};
+    ClientToScreen(w, &origin);
+    std::printf("%s %ld %ld %ld %ld\n", name, origin.x, origin.y, r.right - r.left, r.bottom - r.top);
+}
+
+int run_layout() {
+    HWND main_window = FindWindowW(L"Clipnook", nullptr);
+    if (!main_window) return 1;
+    LayoutSearch found;
+    EnumChildWindows(main_window, find_children, reinterpret_cast<LPARAM>(&found));
+    if (!found.list || !found.dump) return 2;
+    print_client("list", found.list);
+    print_client("dump", found.dump);
+    // UIHDM_GETHEADER (WM_USER + 6) answers the header control's handle.
+    DWORD_PTR header = 0;
+    SendMessageTimeoutW(found.dump, WM_USER + 0x06, 0, 0, SMTO_ABORTIFHUNG, 2000, &header);
+    RECT hr{};
+    if (header) GetWindowRect(reinterpret_cast<HWND>(header), &hr);
+    std::printf("header %ld\n", hr.bottom - hr.top);
+    std::fflush(stdout);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc >= 4 && !std::strcmp(argv[1], "clip")) return run_clip(argv[2], argv[3]);
     if (argc >= 5 && !std::strcmp(argv[1], "drag")) return run_drag(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     if (argc >= 3 && !std::strcmp(argv[1], "readclip")) return run_readclip(argv[2]);
+    if (argc >= 2 && !std::strcmp(argv[1], "layout")) return run_layout();
     std::fprintf(stderr, "usage: e2e_source clip|drag|readclip ...\n");
     return 64;
 }

@@ -36,19 +36,26 @@ def wait_dialog(title, timeout=15):
     return found[0]
 
 
-def open_goto(app):
+def release_modifiers():
+    """No modifier may stay down between steps: a held Alt turns typed digits
+    into system keys."""
+    e2e.run(["xdotool", "keyup", "Alt_L", "Shift_L", "Control_L"], timeout=10)
+
+
+def open_goto(app, box):
     """Ctrl+G until the Goto dialog shows (keys right after a window was
     mapped or closed get lost now and then)."""
-    for attempt in range(4):
+    for attempt in range(6):
+        release_modifiers()
         if attempt % 2:
             e2e.run(["xdotool", "windowfocus", str(app.window)], timeout=10)
-            e2e.run(["xdotool", "key", "--clearmodifiers", "ctrl+g"], timeout=10)
+            e2e.run(["xdotool", "key", "ctrl+g"], timeout=10)
         else:
             app.key("ctrl+g")
         found = e2e.wait_for(lambda: e2e.find_windows("^Goto Dump$"), 3)
         if found:
             return found[0]
-    raise AssertionError("no dialog 'Goto Dump'")
+    raise AssertionError("no dialog 'Goto Dump'\n" + log_text(box)[-1500:])
 
 
 def to_window(wid, *args):
@@ -71,7 +78,7 @@ class GotoDialog(unittest.TestCase):
             if attempt % 2:
                 app.key("ctrl+shift+c")
             else:
-                e2e.run(["xdotool", "key", "--clearmodifiers", "ctrl+shift+c"], timeout=10)
+                e2e.run(["xdotool", "key", "ctrl+shift+c"], timeout=10)
             text = e2e.wait_for(lambda: (read_clipboard(box) or "").startswith("00000010  "), 3) \
                 and read_clipboard(box)
             if text:
@@ -87,6 +94,7 @@ class GotoDialog(unittest.TestCase):
             app = box.start([e2e.win_path(data)])
             app.wait_window()
             time.sleep(0.5)
+            release_modifiers()
             # Wine loses a key event now and then while a window appears or
             # closes, so the whole round is repeated when the copy shows that
             # the typed range did not arrive.
@@ -94,7 +102,7 @@ class GotoDialog(unittest.TestCase):
             for _ in range(3):
                 confirmed = log_text(box).count("uiform_simple() => 0\n")
                 focused = log_text(box).count("Has focus: yes 2003\n")
-                dialog = open_goto(app)
+                dialog = open_goto(app, box)
                 e2e.wait_for(lambda: log_text(box).count("Has focus: yes 2003\n") > focused, 5)
                 time.sleep(0.5)
                 to_window(dialog, "type", "16")
@@ -118,7 +126,7 @@ class GotoDialog(unittest.TestCase):
             os.remove(os.path.join(box.dir, "clip.txt"))
             confirmed = log_text(box).count("uiform_simple() => 0\n")
             focused = log_text(box).count("Has focus: yes 2003\n")
-            dialog = open_goto(app)
+            dialog = open_goto(app, box)
             e2e.wait_for(lambda: log_text(box).count("Has focus: yes 2003\n") > focused, 5)
             time.sleep(0.5)
             to_window(dialog, "key", "Return")
@@ -141,7 +149,8 @@ class AboutDialog(unittest.TestCase):
             # Alt+? as Alt+Shift+slash: naming the "question" symbol itself
             # makes xdotool remap a spare key code, which confuses the Wine
             # programs started afterwards.
-            e2e.run(["xdotool", "key", "--clearmodifiers", "alt+shift+slash"], timeout=10)
+            e2e.run(["xdotool", "key", "alt+shift+slash"], timeout=10)
+            release_modifiers()
             time.sleep(0.5)
             e2e.run(["xdotool", "key", "Return"], timeout=10)
             found = e2e.wait_for(lambda: e2e.find_windows("^About Clipnook$"), 4)

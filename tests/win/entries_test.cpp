@@ -7,6 +7,7 @@
 #include "entries/entries_internal.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -48,6 +49,36 @@ HGLOBAL make_block(const std::vector<unsigned char>& bytes) {
 
 using Row = std::vector<std::wstring>;
 
+// Watches the task allocator: which blocks were freed while it was registered.
+class FreeSpy final : public IMallocSpy {
+public:
+    std::vector<void*> freed;
+    bool registered = false;
+    FreeSpy() { registered = CoRegisterMallocSpy(this) == S_OK; }
+    ~FreeSpy() { if (registered) CoRevokeMallocSpy(); }
+    bool was_freed(void* p) const { return std::find(freed.begin(), freed.end(), p) != freed.end(); }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMallocSpy)) { *out = this; return S_OK; }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T cb) override { return cb; }
+    void* STDMETHODCALLTYPE PostAlloc(void* p) override { return p; }
+    void* STDMETHODCALLTYPE PreFree(void* p, BOOL) override { freed.push_back(p); return p; }
+    void STDMETHODCALLTYPE PostFree(BOOL) override {}
+    SIZE_T STDMETHODCALLTYPE PreRealloc(void* p, SIZE_T cb, void** out, BOOL) override { *out = p; return cb; }
+    void* STDMETHODCALLTYPE PostRealloc(void* p, BOOL) override { return p; }
+    void* STDMETHODCALLTYPE PreGetSize(void* p, BOOL) override { return p; }
+    SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T cb, BOOL) override { return cb; }
+    void* STDMETHODCALLTYPE PreDidAlloc(void* p, BOOL) override { return p; }
+    int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int actual) override { return actual; }
+    void STDMETHODCALLTYPE PreHeapMinimize() override {}
+    void STDMETHODCALLTYPE PostHeapMinimize() override {}
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------- capture
@@ -68,7 +99,13 @@ TEST(Capture, EveryOfferedFormatBecomesARowWithItsOwnCopy) {
     obj.add(formatetc(CF_WAVE, TYMED_HGLOBAL, DVASPECT_ICON, 2), Answer::Block, pattern(10), true);
     obj.add(formatetc(CF_TIFF, TYMED_HGLOBAL, 3, 0), Answer::Block, {});  // zero-size block: cannot be copied
 
-    entry_capture_data_object(f.window, &obj);
+    {
+        FreeSpy spy;
+        ASSERT_TRUE(spy.registered);
+        entry_capture_data_object(f.window, &obj);
+        ASSERT_EQ(obj.devices.size(), 1u);
+        EXPECT_TRUE(spy.was_freed(obj.devices[0])) << "the target-device block is the receiver's to free";
+    }
 
     HWND lv = s->listView;
     ASSERT_EQ(s->entryCount, 8);
@@ -442,4 +479,43 @@ TEST(FileEntries, TheAsciiTableHoldsEveryByteInOrder) {
     EXPECT_EQ(s->entries[1].format, 0);
     EXPECT_EQ(s->activeEntry, 1);
     EXPECT_EQ(window_text(f.window), L"Clipnook [Files & Tables]");
+}
+
+namespace {
+// Answers the open-file dialog once it shows: cancels it, or types a path and
+// presses OK.
+const wchar_t* g_dialog_answer = nullptr;
+void CALLBACK answer_dialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = FindWindowW(L"#32770", L"New List from File");
+    if (!dialog) return;
+    KillTimer(nullptr, timer);
+    if (g_dialog_answer) {
+        SetDlgItemTextW(dialog, 0x47C, g_dialog_answer);  // the file name box
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    } else {
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+}  // namespace
+
+TEST(FileEntries, NewListFromFileClearsOnlyWhenAFileIsChosen) {
+    MainWindowFixture f;
+    MainWindowState* s = f.state();
+    main_on_ascii_table(f.window);
+    main_on_ascii_table(f.window);
+
+    g_dialog_answer = nullptr;
+    SetTimer(nullptr, 0, 100, answer_dialog);
+    main_on_new_list_from_file(f.window);
+    EXPECT_EQ(s->entryCount, 2) << "cancelling leaves the list";
+
+    std::wstring path = temp_path(L"clipnook_chosen.bin");
+    write_file(path, pattern(1000));
+    g_dialog_answer = path.c_str();
+    SetTimer(nullptr, 0, 100, answer_dialog);
+    main_on_new_list_from_file(f.window);
+    ASSERT_EQ(s->entryCount, 1);
+    EXPECT_EQ(list_row(s->listView, 0), (Row{L"clipnook_chosen.bin", L"-", L"(File)", L"-", L"HGLOBAL", L"1'000"}));
+    EXPECT_EQ(std::wstring(main_file_path), path) << "the chosen path is kept for the next dialog";
+    DeleteFileW(path.c_str());
 }

@@ -668,3 +668,80 @@ TEST(DialogBackground, ThemedFormsGetTheGradientAndOneBrushRebuild) {
     ASSERT_NE(first, std::string::npos);
     EXPECT_EQ(text.find("Recreate dialog brush\n", first + 1), std::string::npos) << text;
 }
+
+TEST(UiForm, LinesFramesWrappedTextsButtonsAndFileIcons) {
+    int32_t radio = 0;
+    UiFormEditText<8> rowEdit;
+    rowEdit.visibleWidth = 4;
+    UiFormFileIcon fileIcon{};
+    GetSystemDirectoryW(fileIcon.path, 200);
+    lstrcatW(fileIcon.path, L"\\shell32.dll");
+    fileIcon.index = 0;
+    const UiFormItem items[] = {
+        {UIFORM_OPENV, 0, nullptr, nullptr},
+        {UIFORM_LINEH, 101, L"Section", nullptr},
+        {UIFORM_LINEH, 102, nullptr, nullptr},
+        {UIFORM_WRAPTEXT | UIF_ALT, 103,
+         L"A long explanation that has to wrap onto more than one line in a column of this width.", nullptr},
+        {UIFORM_FRAMEV, 104, nullptr, nullptr},
+        {UIFORM_TEXT, 105, L"framed text that sets the width", nullptr},
+        {UIFORM_CLOSE, 0, nullptr, nullptr},
+        {UIFORM_OPENR, 106, &radio, nullptr},
+        {UIFORM_RADIOTEXT, 107, L"first", nullptr},
+        {UIFORM_OPENH, 0, nullptr, nullptr},
+        {UIFORM_RADIOTEXT, 108, L"second", nullptr},
+        {UIFORM_BUTTON, 109, L"Pick", nullptr},
+        {UIFORM_CLOSE, 0, nullptr, nullptr},
+        {UIFORM_CLOSE, 0, nullptr, nullptr},
+        {UIFORM_ICON | UIF_FILEICON, 110, &fileIcon, nullptr},
+        {UIFORM_CLOSE, 0, nullptr, nullptr},
+        uiform_end(UIFORM_BUTTONS_OKCANCEL),
+    };
+    Driver driver;
+    driver.act = [&](HWND d) {
+        UiForm* form = driver.form;
+        auto node = [&](int id) { return uiform_find_control(form, GetDlgItem(d, id)); };
+        // A captioned line: the etched line plus its caption in control2.
+        UiFormNode* line = node(101);
+        ASSERT_TRUE(line);
+        EXPECT_EQ(GetWindowLongW(static_cast<HWND>(line->control), GWL_STYLE) & SS_TYPEMASK, SS_ETCHEDHORZ);
+        ASSERT_TRUE(line->control2);
+        EXPECT_EQ(window_text(static_cast<HWND>(line->control2)), L"Section");
+        UiFormNode* bare = node(102);
+        ASSERT_TRUE(bare);
+        EXPECT_EQ(bare->control2, nullptr);
+        RECT r;
+        GetWindowRect(static_cast<HWND>(bare->control), &r);
+        EXPECT_EQ(r.bottom - r.top, 2);
+        EXPECT_GE(r.right - r.left, bare->width);  // stretched over the column
+        // The wrapped text takes the column's width, several lines high, in italics.
+        UiFormNode* wrap = node(103);
+        ASSERT_TRUE(wrap);
+        EXPECT_EQ(wrap->width, wrap->parent->width);
+        EXPECT_GT(wrap->height, 2 * form->unitY - 1);
+        LOGFONTW lf{};
+        GetObjectW(reinterpret_cast<HFONT>(SendDlgItemMessageW(d, 103, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+        EXPECT_TRUE(lf.lfItalic);
+        // The black frame: a static with id 0 around its contents.
+        UiFormNode* frame = nullptr;
+        for (UiFormNode* n = form->root; n; n = uiform_node_next(form->root, n))
+            if (n->kind == UIFORM_FRAMEV) frame = n;
+        ASSERT_TRUE(frame && frame->control);
+        EXPECT_EQ(GetDlgCtrlID(static_cast<HWND>(frame->control)), 0);
+        EXPECT_EQ(GetWindowLongW(static_cast<HWND>(frame->control), GWL_STYLE) & SS_TYPEMASK, SS_BLACKFRAME);
+        // A button leading nothing but sitting in a radio row selects that row's button.
+        EXPECT_TRUE(checked(d, 107));
+        EXPECT_FALSE(GetWindowLongW(GetDlgItem(d, 109), GWL_STYLE) & WS_GROUP);
+        press(d, 109);
+        EXPECT_TRUE(checked(d, 108));
+        EXPECT_FALSE(checked(d, 107));
+        // An icon from a file is shown on request.
+        EXPECT_FALSE(SendDlgItemMessageW(d, 110, STM_GETIMAGE, IMAGE_ICON, 0));
+        EXPECT_EQ(uiform_update_item(d, 110), 1);
+        EXPECT_TRUE(SendDlgItemMessageW(d, 110, STM_GETIMAGE, IMAGE_ICON, 0));
+        EXPECT_EQ(uiform_update_item(d, 110), 1);  // the replaced icon is released
+        press(d, IDOK);
+    };
+    EXPECT_EQ(run(items, driver), 0);
+    EXPECT_EQ(radio, 1);
+}

@@ -462,6 +462,20 @@ TEST(ViewerText, EditsShowTextToTheFirstZeroFromTheirOwnCopy) {
     EXPECT_TRUE(IsWindowVisible(s->viewerPane));
 }
 
+// A megabyte of text on one line once crashed the edit's text measuring when
+// the edit was handed our buffer; now it keeps a copy of its own.
+TEST(ViewerText, OneLongLineOfWideTextIsShownWhole) {
+    MainWindowFixture f;
+    MainWindowState* s = f.state();
+    Bytes text(1u << 20, 0);
+    for (size_t i = 0; i + 1 < text.size(); i += 2) text[i] = 'a' + (i / 2) % 26;
+    int row = add_entry(s, CF_UNICODETEXT, text);
+    select_row(s, row);
+    EXPECT_EQ(GetWindowTextLengthW(s->wideEdit), static_cast<int>(text.size() / 2));
+    UpdateWindow(f.window);
+    EXPECT_TRUE(IsWindow(s->wideEdit));
+}
+
 TEST(ViewerText, LocaleShowsThePlatformsLanguageName) {
     MainWindowFixture f;
     MainWindowState* s = f.state();
