@@ -66,7 +66,7 @@ else()
 endif()
 add_custom_target(dist
   COMMAND python3 ${CMAKE_SOURCE_DIR}/scripts/package.py $<TARGET_FILE:clipnook>
-          ${CMAKE_SOURCE_DIR}/src/app/version.h ${CMAKE_SOURCE_DIR}/build/dist ${DIST_ARCH}
+          ${CMAKE_SOURCE_DIR}/src/app/version.h ${CMAKE_SOURCE_DIR}/build/dist ${DIST_ARCH} ${CMAKE_STRIP}
   DEPENDS clipnook
   COMMENT "Packing clipnook ${DIST_ARCH}")
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Packs the portable exe and a short text into clipnook-<version>-<arch>.zip."""
-import re, sys, zipfile, pathlib
+import re, shutil, subprocess, sys, tempfile, zipfile, pathlib
 
 exe, version_header, out_dir, arch = sys.argv[1:5]
+strip = sys.argv[5] if len(sys.argv) > 5 else ""
 version = re.search(r'#define CLIPNOOK_VERSION_TEXT "([^"]+)"', pathlib.Path(version_header).read_text()).group(1)
 text = f"""Clipnook {version} ({arch})
 
@@ -19,7 +20,12 @@ a diagnostics log (clipnook.con opens a console instead).
 out = pathlib.Path(out_dir)
 out.mkdir(parents=True, exist_ok=True)
 target = out / f"clipnook-{version}-{arch}.zip"
-with zipfile.ZipFile(target, "w", zipfile.ZIP_DEFLATED) as z:
-    z.write(exe, "clipnook.exe")
-    z.writestr("README.txt", text.replace("\n", "\r\n"))
+with tempfile.TemporaryDirectory() as tmp:
+    shipped = pathlib.Path(tmp) / "clipnook.exe"
+    shutil.copyfile(exe, shipped)
+    if strip:  # the build keeps its debug information; the package does not need it
+        subprocess.run([strip, "--strip-debug", str(shipped)], check=True)
+    with zipfile.ZipFile(target, "w", zipfile.ZIP_DEFLATED) as z:
+        z.write(shipped, "clipnook.exe")
+        z.writestr("README.txt", text.replace("\n", "\r\n"))
 print(target)
