@@ -6,6 +6,7 @@
 //   capture_bench.exe [MiB] [runs] [format id]   (defaults 256, 5 and a private format)
 //
 // Prints "RESULT" lines for bench/run_all.sh.
+#include "bench_clock.h"
 #include "../../tests/win/test_data_object.h"
 #include "app/main_state.h"
 #include "entries/entries.h"
@@ -20,18 +21,7 @@
 
 namespace {
 
-double now_seconds() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
-void keep(void* p) { asm volatile("" : : "g"(p) : "memory"); }
 
 }  // namespace
 

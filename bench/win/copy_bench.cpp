@@ -6,6 +6,7 @@
 //   copy_bench.exe [MiB] [runs]      (defaults 256 and 5)
 //
 // Prints "RESULT" lines for bench/run_all.sh.
+#include "bench_clock.h"
 #include "entries/entries.h"
 
 #include <algorithm>
@@ -15,19 +16,7 @@
 
 namespace {
 
-double now_seconds() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
-// Keeps the compiler from dropping a copy whose target is never read.
-void keep(void* p) { asm volatile("" : : "g"(p) : "memory"); }
 
 void fill(unsigned char* p, SIZE_T size) {
     unsigned long long x = 0x9E3779B97F4A7C15ull;

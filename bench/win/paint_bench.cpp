@@ -5,6 +5,7 @@
 //   paint_bench.exe [repaints]      (default 40 per batch; 5 rounds of a batch per size and position)
 //
 // Prints one "RESULT" line per size for bench/run_all.sh.
+#include "bench_clock.h"
 #include "app/main_state.h"
 #include "hexdump/uihexdump.h"
 
@@ -17,16 +18,6 @@
 
 namespace {
 
-double now_seconds() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 void pump() {
     MSG msg;

@@ -74,33 +74,36 @@ void on_export_as(int id) {
     if (is_hexdump_window(focus)) main_on_export_as(focus, id);
 }
 
-HMENU build_copy_as_menu() {
+struct MenuItemSpec {
+    UINT id;           // 0 for a separator
+    const char* text;
+};
+
+const MenuItemSpec kCopyAsItems[] = {
+    {IDM_COPY_AS_DUMP, "Dump\tCtrl+Shift+C"}, {0, nullptr},
+    {IDM_COPY_AS_C_ARRAY, "C Array"},          {IDM_COPY_AS_C_STRING, "C String"},
+    {IDM_COPY_AS_CSHARP_ARRAY, "C# Array"},    {IDM_COPY_AS_JAVA_ARRAY, "Java Array"},
+    {IDM_COPY_AS_PASCAL_ARRAY, "Pascal Array"}, {IDM_COPY_AS_VBNET_ARRAY, "VB.NET Array"},
+};
+
+const MenuItemSpec kExportAsItems[] = {
+    {IDM_EXPORT_AS_DUMP, "Dump...\tCtrl+Shift+E"}, {0, nullptr},
+    {IDM_EXPORT_AS_C_ARRAY, "C Array..."},          {IDM_EXPORT_AS_C_STRING, "C String..."},
+    {IDM_EXPORT_AS_CSHARP_ARRAY, "C# Array..."},    {IDM_EXPORT_AS_JAVA_ARRAY, "Java Array..."},
+    {IDM_EXPORT_AS_PASCAL_ARRAY, "Pascal Array..."}, {IDM_EXPORT_AS_VBNET_ARRAY, "VB.NET Array..."},
+};
+
+template <size_t N>
+HMENU build_popup(const MenuItemSpec (&items)[N]) {
     HMENU menu = CreatePopupMenu();
     if (!menu) return nullptr;
-    AppendMenuA(menu, MF_STRING, IDM_COPY_AS_DUMP, "Dump\tCtrl+Shift+C");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, IDM_COPY_AS_C_ARRAY, "C Array");
-    AppendMenuA(menu, MF_STRING, IDM_COPY_AS_C_STRING, "C String");
-    AppendMenuA(menu, MF_STRING, IDM_COPY_AS_CSHARP_ARRAY, "C# Array");
-    AppendMenuA(menu, MF_STRING, IDM_COPY_AS_JAVA_ARRAY, "Java Array");
-    AppendMenuA(menu, MF_STRING, IDM_COPY_AS_PASCAL_ARRAY, "Pascal Array");
-    AppendMenuA(menu, MF_STRING, IDM_COPY_AS_VBNET_ARRAY, "VB.NET Array");
+    for (const MenuItemSpec& item : items)
+        AppendMenuA(menu, item.id ? MF_STRING : MF_SEPARATOR, item.id, item.text);
     return menu;
 }
 
-HMENU build_export_as_menu() {
-    HMENU menu = CreatePopupMenu();
-    if (!menu) return nullptr;
-    AppendMenuA(menu, MF_STRING, IDM_EXPORT_AS_DUMP, "Dump...\tCtrl+Shift+E");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, IDM_EXPORT_AS_C_ARRAY, "C Array...");
-    AppendMenuA(menu, MF_STRING, IDM_EXPORT_AS_C_STRING, "C String...");
-    AppendMenuA(menu, MF_STRING, IDM_EXPORT_AS_CSHARP_ARRAY, "C# Array...");
-    AppendMenuA(menu, MF_STRING, IDM_EXPORT_AS_JAVA_ARRAY, "Java Array...");
-    AppendMenuA(menu, MF_STRING, IDM_EXPORT_AS_PASCAL_ARRAY, "Pascal Array...");
-    AppendMenuA(menu, MF_STRING, IDM_EXPORT_AS_VBNET_ARRAY, "VB.NET Array...");
-    return menu;
-}
+HMENU build_copy_as_menu() { return build_popup(kCopyAsItems); }
+HMENU build_export_as_menu() { return build_popup(kExportAsItems); }
 
 // Destroys a popup with its submenus, also when building it failed half way.
 class PopupMenu {

@@ -5,49 +5,21 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include "output_capture.h"
+
 #include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
-// Points standard output at a temporary file while alive, so the log lines the
-// code under test writes can be read back; restores the old stream afterwards.
-class LogCapture {
+// Reads back the log lines the code under test writes to standard output.
+class LogCapture : public StdoutCapture {
 public:
-    LogCapture() {
-        wchar_t dir[MAX_PATH], file[MAX_PATH];
-        GetTempPathW(MAX_PATH, dir);
-        GetTempFileNameW(dir, L"log", 0, file);
-        path_ = file;
-        std::fflush(stdout);
-        saved_ = _dup(_fileno(stdout));
-        _wfreopen(path_.c_str(), L"w", stdout);
-        setvbuf(stdout, nullptr, _IONBF, 0);
-    }
-    ~LogCapture() {
-        std::fflush(stdout);
-        if (saved_ >= 0) {
-            _dup2(saved_, _fileno(stdout));
-            _close(saved_);
-        }
-        std::clearerr(stdout);
-        DeleteFileW(path_.c_str());
-    }
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
-
     // The record bodies written so far, one per line, each as "<letter> <tag padded> <message>"
     // (the tick count cut off).
     std::vector<std::string> lines() const {
-        std::fflush(stdout);
         std::vector<std::string> out;
-        FILE* f = _wfopen(path_.c_str(), L"rb");
-        if (!f) return out;
-        std::string all;
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) all.append(buf, n);
-        std::fclose(f);
+        std::string all = raw();
         size_t start = 0;
         while (start < all.size()) {
             size_t end = all.find('\n', start);
@@ -76,10 +48,6 @@ public:
             if (l.size() > 1 && l[0] == letter && l[1] == ' ') ++n;
         return n;
     }
-
-private:
-    std::wstring path_;
-    int saved_ = -1;
 };
 
 // What a modal window showed when it came up.
