@@ -36,6 +36,9 @@ def send_keys(wid, *keys):
 
 
 def type_text(wid, text):
+    # Keys follow the pointer once an earlier scenario left it elsewhere: put
+    # it on the dialog first.
+    e2e.run(["xdotool", "mousemove", "--window", str(wid), "40", "40"], timeout=10)
     e2e.run(["xdotool", "windowfocus", str(wid)], timeout=10)
     e2e.run(["xdotool", "type", "--window", str(wid), "--delay", "30", text], timeout=30)
 
