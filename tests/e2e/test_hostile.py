@@ -438,6 +438,7 @@ class HostileClipboard(Hostile):
                             owner.wait(timeout=30)
                         except subprocess.TimeoutExpired:
                             owner.kill()
+                        owner.stdout.close()
             self.assert_answers_and_exits(box, app)
 
 
