@@ -350,3 +350,58 @@ def dump_text(data, lo, hi, per_row=16, group=4):
         lines.append("%08X  " % p + dump.ljust(width) + ascii_part.ljust(per_row) + "\r\n")
         p += len(chunk)
     return "".join(lines)
+
+
+SCREEN_W, SCREEN_H = 1280, 1024
+
+
+def geometry(wid):
+    """(x, y, width, height) of an X window."""
+    out = run(["xdotool", "getwindowgeometry", "--shell", str(wid)], timeout=10).stdout
+    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def read_line(proc, timeout):
+    """One line of a helper's standard output, or "" when none came in time."""
+    import select
+    ready, _, _ = select.select([proc.stdout], [], [], timeout)
+    return proc.stdout.readline() if ready else ""
+
+
+def drag_from_source(target, scenario, told_within=10):
+    """Shows an e2e_source drag window beside the target window (x, y, w, h)
+    and drags its data object onto the target's entry list. Returns what the
+    source was told ("dropped hr=... effect=..."), or "" when no drop happened.
+    A press Wine has not seen yet is repeated, up to three times."""
+    x, y, w, h = target
+    sx = x + w + 40 if x + w + 140 < SCREEN_W else max(0, x - 140)
+    sy = min(y + 60, SCREEN_H - 100)
+    source = subprocess.Popen([wine(), helper_path("e2e_source"), "drag", scenario, str(sx), str(sy)],
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    try:
+        if read_line(source, 30).strip() != "ready":
+            raise AssertionError("the drag source did not come up")
+        time.sleep(0.8)
+        tx, ty = x + w // 3, y + 80  # over the entry list
+        told = ""
+        for _ in range(3):
+            xdotool("mousemove", sx + 40, sy + 40)
+            time.sleep(0.3)
+            xdotool("mousedown", 1)
+            time.sleep(0.4)
+            for i in range(1, 11):
+                xdotool("mousemove", sx + 40 + (tx - sx - 40) * i // 10, sy + 40 + (ty - sy - 40) * i // 10)
+                time.sleep(0.08)
+            time.sleep(0.3)
+            xdotool("mouseup", 1)
+            told = read_line(source, told_within).strip()
+            if told:
+                break
+        source.wait(timeout=60)
+        return told
+    finally:
+        if source.poll() is None:
+            source.kill()
+            source.wait(timeout=10)
+        source.stdout.close()

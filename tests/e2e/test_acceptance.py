@@ -15,7 +15,6 @@ Run alone with:
 """
 
 import os
-import select
 import shutil
 import struct
 import subprocess
@@ -26,7 +25,6 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import clipnook_e2e as e2e  # noqa: E402
 
-SCREEN_W, SCREEN_H = 1280, 1024
 VERB = r"HKCR\*\shell\Clipnook"
 TEN = bytes(range(0x41, 0x4B))  # "ABCDEFGHIJ"
 
@@ -76,9 +74,7 @@ def read_bytes(path):
         return f.read()
 
 
-def read_line(proc, timeout):
-    ready, _, _ = select.select([proc.stdout], [], [], timeout)
-    return proc.stdout.readline() if ready else ""
+read_line = e2e.read_line
 
 
 def release_modifiers():
@@ -228,10 +224,7 @@ def reg_default_value(output):
     return None
 
 
-def geometry(wid):
-    out = e2e.run(["xdotool", "getwindowgeometry", "--shell", str(wid)], timeout=10).stdout
-    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
-    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+geometry = e2e.geometry
 
 
 def cell_metrics(log_text):
@@ -328,38 +321,9 @@ class A1ClipboardAtStartUp(Scenario):
 
 class A2DropFromAnotherProgram(Scenario):
     def drag_onto(self, app, scenario):
-        """A drag source beside the window; drags from it onto the list and
-        returns what the source was told."""
-        x, y, w, h = geometry(app.window)
-        sx = x + w + 40 if x + w + 140 < SCREEN_W else max(0, x - 140)
-        sy = min(y + 60, SCREEN_H - 100)
-        source = subprocess.Popen([e2e.wine(), e2e.helper_path("e2e_source"), "drag", scenario, str(sx), str(sy)],
-                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        try:
-            self.assertEqual(read_line(source, 30).strip(), "ready")
-            time.sleep(0.8)
-            tx, ty = x + w // 3, y + 80
-            told = ""
-            for _ in range(3):
-                e2e.xdotool("mousemove", sx + 40, sy + 40)
-                time.sleep(0.3)
-                e2e.xdotool("mousedown", 1)
-                time.sleep(0.4)
-                for i in range(1, 11):
-                    e2e.xdotool("mousemove", sx + 40 + (tx - sx - 40) * i // 10, sy + 40 + (ty - sy - 40) * i // 10)
-                    time.sleep(0.08)
-                time.sleep(0.3)
-                e2e.xdotool("mouseup", 1)
-                told = read_line(source, 10).strip()
-                if told:
-                    break
-            source.wait(timeout=30)
-            return told
-        finally:
-            source.stdout.close()
-            if source.poll() is None:
-                source.kill()
-                source.wait(timeout=10)
+        """Drags from a source beside the window onto the list; returns what
+        the source was told."""
+        return e2e.drag_from_source(geometry(app.window), scenario)
 
     def select_row_and_copy(self, app, box, row, expected):
         """End, Home and Down arrows in the list, a click into the hex dump's offset

@@ -8,7 +8,6 @@ Run alone with:
 """
 
 import os
-import select
 import subprocess
 import sys
 import time
@@ -17,7 +16,6 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import clipnook_e2e as e2e  # noqa: E402
 
-SCREEN_W, SCREEN_H = 1280, 1024
 
 # The "mixed" scenario of e2e_source, in its order: name, media, size column.
 MIXED_ROWS = [
@@ -55,15 +53,8 @@ def wait_title(title, timeout=20):
     return e2e.wait_for(titled, timeout, interval=0.3)
 
 
-def geometry(wid):
-    out = e2e.run(["xdotool", "getwindowgeometry", "--shell", str(wid)], timeout=10).stdout
-    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
-    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
-
-
-def read_line(proc, timeout):
-    ready, _, _ = select.select([proc.stdout], [], [], timeout)
-    return proc.stdout.readline() if ready else ""
+geometry = e2e.geometry
+read_line = e2e.read_line
 
 
 def xdotool(*args):
@@ -76,37 +67,9 @@ def messages(text):
 
 class DropFromAnotherProgram(unittest.TestCase):
     def drag_onto(self, app, scenario):
-        """Starts a drag source beside the window and drags from it onto the
-        list; returns what the source was told ("dropped hr=... effect=...")."""
-        x, y, w, h = geometry(app.window)
-        sx = x + w + 40 if x + w + 140 < SCREEN_W else max(0, x - 140)
-        sy = min(y + 60, SCREEN_H - 100)
-        source = subprocess.Popen([e2e.wine(), e2e.helper_path("e2e_source"), "drag", scenario, str(sx), str(sy)],
-                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        try:
-            self.assertEqual(read_line(source, 30).strip(), "ready")
-            time.sleep(0.8)
-            tx, ty = x + w // 3, y + 80  # over the entry list
-            told = ""
-            for _ in range(3):  # a press Wine has not yet seen is retried
-                xdotool("mousemove", sx + 40, sy + 40)
-                time.sleep(0.3)
-                xdotool("mousedown", 1)
-                time.sleep(0.4)
-                for i in range(1, 11):
-                    xdotool("mousemove", sx + 40 + (tx - sx - 40) * i // 10, sy + 40 + (ty - sy - 40) * i // 10)
-                    time.sleep(0.08)
-                time.sleep(0.3)
-                xdotool("mouseup", 1)
-                told = read_line(source, 10).strip()
-                if told:
-                    break
-            source.wait(timeout=30)
-            return told
-        finally:
-            if source.poll() is None:
-                source.kill()
-                source.wait(timeout=10)
+        """Drags from a source beside the window onto the list; returns what
+        the source was told ("dropped hr=... effect=...")."""
+        return e2e.drag_from_source(geometry(app.window), scenario)
 
     def test_drop_lists_every_format_and_tells_the_source_none(self):
         with e2e.Sandbox() as box:

@@ -25,7 +25,6 @@ import clipnook_e2e as e2e  # noqa: E402
 from test_commands import read_clipboard  # noqa: E402
 from test_drop import geometry, list_rows, read_line, wait_title, xdotool  # noqa: E402
 
-SCREEN_W, SCREEN_H = 1280, 1024
 CORPUS = os.path.join(e2e.source_dir(), "tests", "fuzz", "corpus", "dib")
 CLEAR = "Clear the view"
 CAPTURE = "Clear the view and add the clipboard content."
@@ -281,36 +280,7 @@ class HostileDrops(Hostile):
     def drag(self, app, scenario, told_within=15):
         """Drags a data object of e2e_source onto the list; returns what the
         source was told ("dropped hr=... effect=...") or ""."""
-        x, y, w, h = window_geometry(app)
-        sx = x + w + 40 if x + w + 140 < SCREEN_W else max(0, x - 140)
-        sy = min(y + 60, SCREEN_H - 100)
-        source = subprocess.Popen([e2e.wine(), e2e.helper_path("e2e_source"), "drag", scenario, str(sx), str(sy)],
-                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        try:
-            self.assertEqual(read_line(source, 30).strip(), "ready")
-            time.sleep(0.8)
-            tx, ty = x + w // 3, y + 80
-            told = ""
-            for _ in range(3):  # a press Wine has not seen yet is repeated
-                xdotool("mousemove", sx + 40, sy + 40)
-                time.sleep(0.3)
-                xdotool("mousedown", 1)
-                time.sleep(0.4)
-                for i in range(1, 11):
-                    xdotool("mousemove", sx + 40 + (tx - sx - 40) * i // 10, sy + 40 + (ty - sy - 40) * i // 10)
-                    time.sleep(0.08)
-                time.sleep(0.3)
-                xdotool("mouseup", 1)
-                told = read_line(source, told_within).strip()
-                if told:
-                    break
-            source.wait(timeout=60)
-            return told
-        finally:
-            if source.poll() is None:
-                source.kill()
-                source.wait(timeout=10)
-            source.stdout.close()
+        return e2e.drag_from_source(window_geometry(app), scenario, told_within)
 
     def drop(self, box, app, scenario, told_within=15):
         drops = log_of(box).count(DROP_END)
