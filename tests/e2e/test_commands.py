@@ -48,16 +48,7 @@ def reg_query(key):
     return out.returncode, out.stdout
 
 
-def read_clipboard(box):
-    out = os.path.join(box.dir, "clip.txt")
-    if os.path.exists(out):
-        os.remove(out)
-    rc = e2e.run([e2e.wine(), e2e.helper_path("e2e_source"), "readclip", e2e.win_path(out)],
-                 timeout=60).returncode
-    if rc != 0:
-        return None
-    with open(out, "rb") as f:
-        return f.read().decode("latin-1")
+read_clipboard = e2e.read_clipboard
 
 
 class Accelerators(unittest.TestCase):

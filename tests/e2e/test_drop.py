@@ -28,21 +28,7 @@ MIXED_ROWS = [
 ]
 
 
-def list_rows():
-    """{"title": str, "count": int, "rows": [[6 cells]]} read inside Wine, or None."""
-    out = e2e.run([e2e.wine(), e2e.helper_path("e2e_list_rows")], timeout=30)
-    if out.returncode != 0:
-        return None
-    info = {"title": None, "count": None, "rows": []}
-    for line in out.stdout.replace("\r", "").split("\n"):
-        parts = line.split("\t")
-        if parts[0] == "title":
-            info["title"] = parts[1] if len(parts) > 1 else ""
-        elif parts[0] == "count":
-            info["count"] = int(parts[1])
-        elif parts[0] == "row":
-            info["rows"].append((parts[1:] + [""] * 6)[:6])
-    return info
+list_rows = e2e.list_rows
 
 
 def wait_title(title, timeout=20):
