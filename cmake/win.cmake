@@ -11,9 +11,16 @@ list(FILTER WIN_SOURCES EXCLUDE REGEX "/src/app/winmain\\.cpp$")
 add_library(clipnook_win STATIC ${WIN_SOURCES})
 target_link_libraries(clipnook_win PUBLIC clipnook_core ${WIN_LIBS})
 
+# The manifest takes its version from the one place the version lives.
+file(STRINGS ${CMAKE_SOURCE_DIR}/src/base/version.h VERSION_LINES REGEX "#define CLIPNOOK_VERSION_M")
+string(REGEX REPLACE ".*MAJOR ([0-9]+).*" "\\1" VERSION_MAJOR "${VERSION_LINES}")
+string(REGEX REPLACE ".*MINOR ([0-9]+).*" "\\1" VERSION_MINOR "${VERSION_LINES}")
+set(CLIPNOOK_MANIFEST_VERSION "${VERSION_MAJOR}.0.${VERSION_MINOR}.0")
+configure_file(${CMAKE_SOURCE_DIR}/resources/clipnook.manifest.in ${CMAKE_BINARY_DIR}/generated/clipnook.manifest @ONLY)
+
 set(RC_FILE ${CMAKE_SOURCE_DIR}/resources/clipnook.rc)
 enable_language(RC)
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/resources -I${CMAKE_SOURCE_DIR}/src")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_BINARY_DIR}/generated -I${CMAKE_SOURCE_DIR}/resources -I${CMAKE_SOURCE_DIR}/src")
 
 add_executable(clipnook WIN32 ${CMAKE_SOURCE_DIR}/src/app/winmain.cpp ${RC_FILE})
 target_link_libraries(clipnook PRIVATE clipnook_win)
@@ -66,7 +73,7 @@ else()
 endif()
 add_custom_target(dist
   COMMAND python3 ${CMAKE_SOURCE_DIR}/scripts/package.py $<TARGET_FILE:clipnook>
-          ${CMAKE_SOURCE_DIR}/src/app/version.h ${CMAKE_SOURCE_DIR}/build/dist ${DIST_ARCH} ${CMAKE_STRIP}
+          ${CMAKE_SOURCE_DIR}/src/base/version.h ${CMAKE_SOURCE_DIR}/build/dist ${DIST_ARCH} ${CMAKE_STRIP}
   DEPENDS clipnook
   COMMENT "Packing clipnook ${DIST_ARCH}")
 

@@ -10,7 +10,7 @@
 #include "../../tests/win/test_data_object.h"
 #include "app/main_state.h"
 #include "entries/entries.h"
-#include "entries/entry.h"
+#include "entries/entry_table.h"
 #include "hexdump/uihexdump.h"
 #include "splitter/splitter.h"
 
@@ -51,14 +51,14 @@ int main(int argc, char** argv) {
     const std::vector<unsigned char>& bytes = object.offers[0].bytes;
     auto capture_once = [&] {
         double t0 = now_seconds();
-        entry_capture_data_object(window, &object);
+        entry_capture_data_object(&main_state(window)->entries, &object);
         double t = now_seconds() - t0;
         MainWindowState* state = main_state(window);
-        if (state->entryCount != 1 || state->entries[0].size != size) {
+        if (state->entries.count != 1 || state->entries.items[0].size != size) {
             std::fprintf(stderr, "capture failed\n");
             std::exit(1);
         }
-        entry_table_clear(state);  // the copy is freed outside the timing
+        entry_table_clear(&state->entries);  // the copy is freed outside the timing
         return t;
     };
     auto memcpy_once = [&] {

@@ -5,11 +5,10 @@
 #include "app/commands.h"
 #include "app/commands_core.h"
 #include "app/dialogs.h"
-#include "app/log.h"
+#include "base/log.h"
 #include "app/main_state.h"
-#include "app/win_raii.h"
+#include "base/win_raii.h"
 #include "entries/entries.h"
-#include "entries/entry.h"
 #include "export/export.h"
 #include "hexdump/uihexdump.h"
 #include "shell/shell.h"
@@ -55,8 +54,20 @@ void on_empty_clipboard(MainWindowState* state) {
 
 void on_new(MainWindowState* state) {
     log_message(1, "Main", "Clear the view");
-    entry_table_clear(state);
+    entry_table_clear(&state->entries);
     main_set_title(state->window, nullptr);
+}
+
+void on_new_list_from_file(MainWindowState* state) {
+    log_message(1, "Main", "Select a file, clear the list and add the file.");
+    if (!entry_choose_file(state->window, L"New List from File")) return;
+    entry_table_clear(&state->entries);
+    entry_add_file(&state->entries, main_file_path);
+}
+
+void on_ascii_table(MainWindowState* state) {
+    log_message(1, "Main", "Add an ASCII table entry to the view.");
+    entry_add_ascii_table(&state->entries);
 }
 
 void on_select_all() {
@@ -64,14 +75,16 @@ void on_select_all() {
     if (is_hexdump_window(focus)) SendMessageW(focus, UIHDM_SETSEL, 0, static_cast<LPARAM>(-1));
 }
 
+// Copy As 2021..2027 are the kinds from Dump on; Export 2028..2035 start at Raw.
 void on_copy_as(int id) {
     HWND focus = GetFocus();
-    if (is_hexdump_window(focus)) main_on_copy_as(focus, id);
+    if (is_hexdump_window(focus))
+        export_copy_as(focus, static_cast<ExportKind>(id - IDM_COPY_AS_DUMP + static_cast<int>(ExportKind::Dump)));
 }
 
 void on_export_as(int id) {
     HWND focus = GetFocus();
-    if (is_hexdump_window(focus)) main_on_export_as(focus, id);
+    if (is_hexdump_window(focus)) export_save_as(focus, static_cast<ExportKind>(id - IDM_EXPORT));
 }
 
 struct MenuItemSpec {
@@ -134,24 +147,18 @@ void show_hexdump_menu(MainWindowState* state, LPARAM position) {
         export_as = nullptr;
     }
 
-    bool enabled = !hexdump_selection_empty(state->hexDump);
+    bool enabled = !hexdump_selection_empty(state->viewer.hexDump);
     set_enabled(top.get(), IDM_COPY, IDM_COPY, enabled);
     set_enabled(top.get(), IDM_COPY_AS_DUMP, IDM_EXPORT_AS_VBNET_ARRAY, enabled);
 
     RECT client{};
-    GetClientRect(state->hexDump, &client);
+    GetClientRect(state->viewer.hexDump, &client);
     bool keyboard = false;
     MenuPoint p = context_menu_point(static_cast<std::uint32_t>(position), client.left, client.top, client.right,
                                      client.bottom, &keyboard);
     POINT at{p.x, p.y};
-    if (keyboard) ClientToScreen(state->hexDump, &at);
+    if (keyboard) ClientToScreen(state->viewer.hexDump, &at);
     TrackPopupMenu(top.get(), TPM_LEFTALIGN, at.x, at.y, 0, state->window, nullptr);
-}
-
-bool entry_shows_bitmap(const MainWindowState* state) {
-    if (state->activeEntry < 0 || state->activeEntry >= state->entryCount || !state->entries) return false;
-    INT format = state->entries[state->activeEntry].format;
-    return format == CF_DIB || format == CF_DIBV5 || format == cf_bitmapfile;
 }
 
 void show_viewer_pane_menu(MainWindowState* state, LPARAM position) {
@@ -160,14 +167,14 @@ void show_viewer_pane_menu(MainWindowState* state, LPARAM position) {
     AppendMenuA(menu.get(), MF_STRING, kFitMenuBase + 0, "Don't fit bitmaps to view");
     AppendMenuA(menu.get(), MF_STRING, kFitMenuBase + 1, "Fit bitmaps to view");
     AppendMenuA(menu.get(), MF_STRING, kFitMenuBase + 2, "Fit only large bitmaps to view");
-    CheckMenuRadioItem(menu.get(), kFitMenuBase, kFitMenuBase + kFitModeCount - 1, kFitMenuBase + state->fitMode,
+    CheckMenuRadioItem(menu.get(), kFitMenuBase, kFitMenuBase + kFitModeCount - 1, kFitMenuBase + state->viewer.fitMode,
                        MF_BYCOMMAND);
     int choice = static_cast<int>(TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RETURNCMD,
                                                  static_cast<std::int16_t>(LOWORD(position)),
                                                  static_cast<std::int16_t>(HIWORD(position)), 0, state->window,
                                                  nullptr));
     int mode = fit_mode_from_menu_choice(choice);
-    if (mode >= 0) viewer_set_fit_mode(state, mode);
+    if (mode >= 0) viewer_set_fit_mode(&state->viewer, mode);
 }
 
 }  // namespace
@@ -203,7 +210,7 @@ LRESULT main_on_command(MainWindowState* state, WPARAM wParam, LPARAM, bool* han
         main_on_add_file(window);
         break;
     case IDM_ADD_ASCII_TABLE:
-        main_on_ascii_table(window);
+        on_ascii_table(state);
         break;
     case IDM_GOTO:
         main_on_goto(window);
@@ -216,7 +223,7 @@ LRESULT main_on_command(MainWindowState* state, WPARAM wParam, LPARAM, bool* han
         shell_remove_from_context_menu(window);
         break;
     case IDM_OPEN_FILE:
-        main_on_new_list_from_file(window);
+        on_new_list_from_file(state);
         break;
     default:
         if (id >= IDM_COPY_AS_DUMP && id <= IDM_COPY_AS_VBNET_ARRAY)
@@ -252,9 +259,9 @@ int main_update_menu(MainWindowState*, HMENU menu) {
 }
 
 void main_on_context_menu(MainWindowState* state, HWND from, LPARAM position) {
-    if (from && from == state->viewerPane) {
-        if (entry_shows_bitmap(state)) show_viewer_pane_menu(state, position);
-    } else if (from && from == state->hexDump) {
+    if (from && from == state->viewer.viewerPane) {
+        if (viewer_shows_bitmap(&state->entries)) show_viewer_pane_menu(state, position);
+    } else if (from && from == state->viewer.hexDump) {
         show_hexdump_menu(state, position);
     }
 }
@@ -262,5 +269,10 @@ void main_on_context_menu(MainWindowState* state, HWND from, LPARAM position) {
 void main_on_add_file(HWND window) {
     log_message(1, "Main", "Select a file and add it to the view.");
     // Same dialog as "Open file...", sharing its path buffer, only the title differs.
-    if (entry_choose_file(window, L"Add File to List")) entry_add_file(window, main_file_path);
+    if (entry_choose_file(window, L"Add File to List")) entry_add_file(&main_state(window)->entries, main_file_path);
+}
+
+void main_on_clipboard(HWND window) {
+    log_message(1, "Main", "Clear the view and add the clipboard content.");
+    entry_capture_clipboard(&main_state(window)->entries);
 }

@@ -1,8 +1,9 @@
 // The Goto and About dialogs, both described as form item lists.
 #include "app/dialogs.h"
-#include "app/log.h"
+#include "base/log.h"
 #include "app/main_state.h"
-#include "app/version.h"
+#include "app/resource_ids.h"
+#include "base/version.h"
 #include "hexdump/uihexdump.h"
 #include "uiform/link.h"
 #include "uiform/uiform.h"
@@ -45,13 +46,13 @@ void main_on_goto(HWND window) {
     };
     if (uiform_simple(nullptr, L"Goto Dump", window, items, nullptr, 0) != 0) return;
     MainWindowState* state = main_state(window);
-    if (!state || !state->hexDump) return;
+    if (!state || !state->viewer.hexDump) return;
     WPARAM anchor;
     LPARAM caret;
     goto_range(goto_offset, goto_count, &anchor, &caret);
-    SetFocus(state->hexDump);
-    SendMessageW(state->hexDump, UIHDM_SETSEL, anchor, caret);
-    SendMessageW(state->hexDump, UIHDM_ENSURECARETVISIBLE, 0, 0);
+    SetFocus(state->viewer.hexDump);
+    SendMessageW(state->viewer.hexDump, UIHDM_SETSEL, anchor, caret);
+    SendMessageW(state->viewer.hexDump, UIHDM_ENSURECARETVISIBLE, 0, 0);
 }
 
 int32_t about_callback(void* dialog, uint32_t message, uintptr_t wParam, intptr_t, intptr_t*) {
@@ -64,7 +65,7 @@ void main_on_about(HWND window) {
     const UiFormItem items[] = {
         {0xC8000, 0, nullptr, nullptr},
         {0xC000, 0, nullptr, nullptr},
-        {0x17, 0, MAKEINTRESOURCEA(2000), nullptr},  // the program icon
+        {0x17, 0, MAKEINTRESOURCEA(IDR_MAIN), nullptr},  // the program icon
         {0x18, 0, nullptr, nullptr},
         {0x18, 0, nullptr, nullptr},
         {0x18, 0, nullptr, nullptr},

@@ -2,21 +2,17 @@
 // activation, routes notifications, paints the viewer pane off screen.
 #include "app/main_state.h"
 #include "app/commands.h"
-#include "app/log.h"
+#include "app/resource_ids.h"
+#include "base/log.h"
+#include "base/win_raii.h"
 #include "dnd/drop_target.h"
 #include "entries/entries.h"
 #include "hexdump/uihexdump.h"
 #include "splitter/splitter.h"
-#include "viewer/viewer.h"
-#include "app/win_raii.h"
 
 #include <commctrl.h>
 #include <cstdlib>
 
-HINSTANCE g_instance;
-UINT cf_filename;
-UINT cf_filenamew;
-HWND g_main_window;
 const wchar_t main_class_name[] = L"Clipnook";
 
 namespace {
@@ -45,7 +41,7 @@ HWND create_child(HWND parent, const wchar_t* cls, DWORD ex_style, DWORD style, 
 }
 
 void setup_edit(MainWindowState* state, HWND edit, WNDPROC* previous, bool ansi) {
-    SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(state->viewerFont), FALSE);
+    SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(state->viewer.font), FALSE);
     if (ansi)
         *previous = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(edit_subclass_proc)));
@@ -57,7 +53,7 @@ void setup_edit(MainWindowState* state, HWND edit, WNDPROC* previous, bool ansi)
 void setup_list_view(MainWindowState* state) {
     HWND lv = state->listView;
     SendMessageW(lv, LVM_SETEXTENDEDLISTVIEWSTYLE, static_cast<WPARAM>(-1), 0x14032);
-    SendMessageW(lv, WM_SETFONT, reinterpret_cast<WPARAM>(state->viewerFont), FALSE);
+    SendMessageW(lv, WM_SETFONT, reinterpret_cast<WPARAM>(state->viewer.font), FALSE);
     int index = 0;
     for (const ColumnSpec& c : kColumns) {
         LVCOLUMNW col{};
@@ -69,63 +65,74 @@ void setup_list_view(MainWindowState* state) {
     }
 }
 
+void activate_entry(void* context, int index) {
+    main_activate_item_viewer(static_cast<MainWindowState*>(context), index);
+}
+
+void capture_drop(void* context, IDataObject* data) {
+    entry_capture_data_object(&static_cast<MainWindowState*>(context)->entries, data);
+}
+
 LRESULT on_create(HWND window) {
     auto* state = static_cast<MainWindowState*>(std::calloc(1, sizeof(MainWindowState)));
     if (!state) return -1;
     SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(state));
     state->window = window;
-    state->entries = nullptr;
-    state->entryCount = 0;
-    state->entryCapacity = 0;
-    state->activeEntry = -1;
-    state->fitMode = 1;
-    state->centerBitmap = 1;
+    EntryTable& table = state->entries;
+    table.active = -1;
+    table.window = window;
+    table.activate = activate_entry;
+    table.context = state;
+    ViewerState& viewer = state->viewer;
+    viewer.fitMode = 1;
+    viewer.centerBitmap = 1;
 
-    state->localeText = GlobalAlloc(GMEM_MOVEABLE, 256);
+    viewer.localeText = GlobalAlloc(GMEM_MOVEABLE, 256);
     LOGFONTW lf{};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-    state->viewerFont = CreateFontIndirectW(&lf);
+    viewer.font = CreateFontIndirectW(&lf);
 
     const DWORD edit_style = WS_CHILD | WS_CLIPSIBLINGS | WS_HSCROLL | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE |
                              ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY;
 
-    state->outerSplitter = create_child(window, UISPLITTER_CLASS, 0, WS_CHILD | WS_VISIBLE | UISPS_HORIZONTAL, 323,
+    viewer.outerSplitter = create_child(window, UISPLITTER_CLASS, 0, WS_CHILD | WS_VISIBLE | UISPS_HORIZONTAL, 323,
                                         323, 3, 3, IDC_OUTER_SPLITTER);
-    if (!state->outerSplitter) return -1;
+    if (!viewer.outerSplitter) return -1;
     state->innerSplitter = create_child(window, UISPLITTER_CLASS, 0, WS_CHILD | WS_VISIBLE | UISPS_HORIZONTAL, 160,
                                         160, 3, 3, IDC_INNER_SPLITTER);
     if (!state->innerSplitter) return -1;
-    state->viewerPane = create_child(window, L"Static", WS_EX_CLIENTEDGE,
+    viewer.viewerPane = create_child(window, L"Static", WS_EX_CLIENTEDGE,
                                      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_HSCROLL | WS_VSCROLL | SS_NOTIFY |
                                          SS_OWNERDRAW,
                                      0, 0, 0, 0, IDC_VIEWER_PANE);
-    if (!state->viewerPane) return -1;
-    SetScrollRange(state->viewerPane, SB_HORZ, 0, 0, TRUE);
-    SetScrollRange(state->viewerPane, SB_VERT, 0, 0, TRUE);
-    state->ansiEdit = create_child(window, nullptr, WS_EX_CLIENTEDGE, edit_style, 0, 0, 0, 0, IDC_ANSI_EDIT, true);
-    if (!state->ansiEdit) return -1;
-    setup_edit(state, state->ansiEdit, &g_prev_ansi_edit_proc, true);
-    state->wideEdit = create_child(window, L"Edit", WS_EX_CLIENTEDGE, edit_style, 0, 0, 0, 0, IDC_WIDE_EDIT);
-    if (!state->wideEdit) return -1;
-    setup_edit(state, state->wideEdit, &g_prev_wide_edit_proc, false);
+    if (!viewer.viewerPane) return -1;
+    SetScrollRange(viewer.viewerPane, SB_HORZ, 0, 0, TRUE);
+    SetScrollRange(viewer.viewerPane, SB_VERT, 0, 0, TRUE);
+    viewer.ansiEdit = create_child(window, nullptr, WS_EX_CLIENTEDGE, edit_style, 0, 0, 0, 0, IDC_ANSI_EDIT, true);
+    if (!viewer.ansiEdit) return -1;
+    setup_edit(state, viewer.ansiEdit, &g_prev_ansi_edit_proc, true);
+    viewer.wideEdit = create_child(window, L"Edit", WS_EX_CLIENTEDGE, edit_style, 0, 0, 0, 0, IDC_WIDE_EDIT);
+    if (!viewer.wideEdit) return -1;
+    setup_edit(state, viewer.wideEdit, &g_prev_wide_edit_proc, false);
     state->listView = create_child(window, WC_LISTVIEWW, WS_EX_CLIENTEDGE,
                                    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP | LVS_REPORT |
                                        LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
                                    0, 0, 0, 0, IDC_LISTVIEW);
     if (!state->listView) return -1;
+    table.listView = state->listView;
     setup_list_view(state);
-    state->hexDump = create_child(window, UIHEXDUMP_CLASS, WS_EX_CLIENTEDGE,
+    viewer.hexDump = create_child(window, UIHEXDUMP_CLASS, WS_EX_CLIENTEDGE,
                                   WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | UIHDS_HEADER |
                                       UIHDS_NOHEADERBUTTONS,
                                   0, 0, 0, 0, IDC_HEXDUMP);
-    if (!state->hexDump) return -1;
-    SendMessageW(state->outerSplitter, UISPM_SETPANES, reinterpret_cast<WPARAM>(state->innerSplitter),
-                 reinterpret_cast<LPARAM>(state->viewerPane));
+    if (!viewer.hexDump) return -1;
+    SendMessageW(viewer.outerSplitter, UISPM_SETPANES, reinterpret_cast<WPARAM>(state->innerSplitter),
+                 reinterpret_cast<LPARAM>(viewer.viewerPane));
     SendMessageW(state->innerSplitter, UISPM_SETPANES, reinterpret_cast<WPARAM>(state->listView),
-                 reinterpret_cast<LPARAM>(state->hexDump));
+                 reinterpret_cast<LPARAM>(viewer.hexDump));
 
     static const FORMATETC no_formats[1] = {};
-    uidad_drop_register(window, &state->dropTarget, no_formats);
+    uidad_drop_register(window, &state->dropTarget, no_formats, DropHandler{capture_drop, state});
 
     HWND first = GetNextDlgTabItem(window, nullptr, FALSE);
     PostMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
@@ -135,7 +142,7 @@ LRESULT on_create(HWND window) {
 
 void on_destroy(HWND window, MainWindowState* state) {
     uidad_drop_unregister(window, &state->dropTarget);
-    entry_table_free(state);
+    entry_table_free(&state->entries);
     SetWindowLongPtrW(window, 0, 0);
     std::free(state);
     PostQuitMessage(0);
@@ -167,17 +174,15 @@ void on_draw_item(MainWindowState* state, const DRAWITEMSTRUCT* item) {
     // The canvas is as large as the rectangle but drawn at the rectangle's own
     // coordinates, so shift the origin for the paint and copy back one to one.
     SetViewportOrgEx(canvas.dc(), -r.left, -r.top, nullptr);
-    viewer_pane_paint(state, canvas.dc(), &r);
+    viewer_pane_paint(&state->viewer, &state->entries, canvas.dc(), &r);
     SetViewportOrgEx(canvas.dc(), 0, 0, nullptr);
     BitBlt(item->hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, canvas.dc(), 0, 0, SRCCOPY);
 }
 
 }  // namespace
 
-bool is_hexdump_window(HWND window) {
-    wchar_t name[80];
-    if (!window || !GetClassNameW(window, name, 80)) return false;
-    return lstrcmpW(name, UIHEXDUMP_CLASS) == 0;
+void main_activate_item_viewer(MainWindowState* state, int index) {
+    viewer_activate(&state->viewer, &state->entries, index);
 }
 
 LRESULT CALLBACK edit_subclass_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -198,7 +203,7 @@ LRESULT CALLBACK main_wndproc(HWND window, UINT message, WPARAM wParam, LPARAM l
         on_destroy(window, state);
         return 0;
     case WM_SIZE:
-        SendMessageW(state->outerSplitter, UISPM_LAYOUT, 0, 0);
+        SendMessageW(state->viewer.outerSplitter, UISPM_LAYOUT, 0, 0);
         break;
     case WM_ERASEBKGND:
         return 0;
@@ -243,10 +248,10 @@ ATOM main_register_class(HINSTANCE instance) {
     wc.lpfnWndProc = main_wndproc;
     wc.cbWndExtra = sizeof(void*);
     wc.hInstance = instance;
-    wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(2000), IMAGE_ICON, 32, 32, 0));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(2000), IMAGE_ICON, 16, 16, 0));
+    wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAIN), IMAGE_ICON, 32, 32, 0));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAIN), IMAGE_ICON, 16, 16, 0));
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.lpszMenuName = MAKEINTRESOURCEW(2000);
+    wc.lpszMenuName = MAKEINTRESOURCEW(IDR_MAIN);
     wc.lpszClassName = main_class_name;
     return RegisterClassExW(&wc);
 }
@@ -258,13 +263,10 @@ HWND main_create_window(HINSTANCE instance) {
 
 void main_size_to_hexdump(HWND window) {
     MainWindowState* state = main_state(window);
-    int width = static_cast<int>(SendMessageW(state->hexDump, UIHDM_GETIDEALWIDTH, 0, 0));
+    int width = static_cast<int>(SendMessageW(state->viewer.hexDump, UIHDM_GETIDEALWIDTH, 0, 0));
     RECT r{0, 0, width, 486};
     AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, TRUE, 0);
     SetWindowPos(window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
 }
 
-void main_register_formats() {
-    cf_filename = RegisterClipboardFormatA("FileName");
-    cf_filenamew = RegisterClipboardFormatA("FileNameW");
-}
+void main_register_formats() { entry_register_formats(); }

@@ -1,8 +1,10 @@
 // Start-up in its fixed order, the message loop, and the class tear-down.
 #include "app/startup.h"
 #include "app/cmdline_core.h"
-#include "app/log.h"
+#include "app/commands.h"
 #include "app/main_state.h"
+#include "app/resource_ids.h"
+#include "base/log.h"
 #include "entries/entries.h"
 #include "hexdump/uihexdump.h"
 #include "splitter/splitter.h"
@@ -26,14 +28,14 @@ int add_command_line_files(HWND window) {
     log_message(0, "Main", "arg[ %d] '%ls'", 0, token);
 
     log_message(1, "Main", "Clear the view");
-    entry_table_clear(main_state(window));
+    entry_table_clear(&main_state(window)->entries);
     main_set_title(window, nullptr);
 
     int added = 0;
     for (int n = 1; rest && (rest = next_token(rest, token, 260)) != nullptr; ++n) {
         log_message(0, "Main", "arg[ %d] '%ls'", n, token);
         if (token[0] == L'-' || token[0] == L'/') continue;  // no options; logged only
-        entry_add_file(window, token);
+        entry_add_file(&main_state(window)->entries, token);
         ++added;
     }
     return added;
@@ -68,7 +70,7 @@ int main_run(HINSTANCE instance, int show) {
 
     if (add_command_line_files(window) == 0) main_on_clipboard(window);
 
-    HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(2000));
+    HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_MAIN));
     ShowWindow(window, show);
     g_main_window = window;
 

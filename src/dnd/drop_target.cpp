@@ -3,8 +3,7 @@
 // dropped object without ever telling the source that it took the data.
 #include "dnd/drop_target.h"
 #include "dnd/drop_target_internal.h"
-#include "entries/entries.h"
-#include "app/log.h"
+#include "base/log.h"
 
 #include <new>
 
@@ -20,6 +19,7 @@ struct DropTarget final : public IDropTarget {
     IDropTargetHelper* dropHelper;
     HWND window;
     FORMATETC* formatList;
+    DropHandler handler;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         return uidad_IDropTarget_QueryInterface(this, iid, out);
@@ -46,7 +46,8 @@ HRESULT IDropTargetHelper_Create(IDropTargetHelper** helper) {
                             reinterpret_cast<void**>(helper));
 }
 
-HRESULT uidad_IDropTarget_Construct(DropTarget** target, HWND window, const FORMATETC* formats) {
+HRESULT uidad_IDropTarget_Construct(DropTarget** target, HWND window, const FORMATETC* formats,
+                                    DropHandler handler) {
     if (!target || !window || !formats) return E_INVALIDARG;
     log_message(0, kTag, "uidad_IDropTarget_Construct");
     *target = nullptr;
@@ -57,6 +58,7 @@ HRESULT uidad_IDropTarget_Construct(DropTarget** target, HWND window, const FORM
     self->dropHelper = nullptr;
     self->window = window;
     self->formatList = nullptr;
+    self->handler = handler;
 
     SIZE_T count = 1;
     while (formats[count - 1].cfFormat != 0) ++count;
@@ -142,21 +144,21 @@ HRESULT uidad_IDropTarget_Drop(DropTarget* self, IDataObject* data, DWORD, POINT
         POINT p{pt.x, pt.y};
         self->dropHelper->Drop(data, &p, *effect);
     }
-    entry_capture_data_object(self->window, data);
+    if (self->handler.drop) self->handler.drop(self->handler.context, data);
     // Never claim the data: a source that offered a move keeps what it has.
     *effect = DROPEFFECT_NONE;
     log_message(0, kTag, "uidad_IDropTarget_Drop: end dropeffect=%lX", *effect);
     return S_OK;
 }
 
-bool uidad_drop_register(HWND window, DropTarget** target, const FORMATETC* formats) {
+bool uidad_drop_register(HWND window, DropTarget** target, const FORMATETC* formats, DropHandler handler) {
     log_message(0, kTag, "uidad_drop_register");
     if (!target) return false;
     *target = nullptr;
     if (!formats) return false;
     HRESULT hr = OleInitialize(nullptr);
     if (hr != S_OK && hr != S_FALSE) return false;
-    if (FAILED(uidad_IDropTarget_Construct(target, window, formats)) || !*target) {
+    if (FAILED(uidad_IDropTarget_Construct(target, window, formats, handler)) || !*target) {
         OleUninitialize();  // nothing will be unregistered to balance it
         *target = nullptr;
         return false;

@@ -5,7 +5,13 @@
 
 struct DropTarget;
 
-bool uidad_drop_register(HWND window, DropTarget** target, const FORMATETC* formats);
+// What a drop hands on: the dropped object, valid only during the call.
+struct DropHandler {
+    void (*drop)(void* context, IDataObject* data);
+    void* context;
+};
+
+bool uidad_drop_register(HWND window, DropTarget** target, const FORMATETC* formats, DropHandler handler);
 void uidad_drop_unregister(HWND window, DropTarget** target);
 
 // The registered object as the interface OLE sees (null stays null).

@@ -5,7 +5,8 @@
 
 #include <shlobj.h>
 
-HRESULT uidad_IDropTarget_Construct(DropTarget** target, HWND window, const FORMATETC* formats);
+HRESULT uidad_IDropTarget_Construct(DropTarget** target, HWND window, const FORMATETC* formats,
+                                    DropHandler handler);
 HRESULT uidad_IDropTarget_QueryInterface(DropTarget* self, REFIID iid, void** out);
 ULONG uidad_IDropTarget_AddRef(DropTarget* self);
 ULONG uidad_IDropTarget_Release(DropTarget* self);

@@ -2,12 +2,17 @@
 // with a private copy of every block that can be had as global memory.
 #include "entries/entries.h"
 #include "entries/entries_core.h"
-#include "entries/entries_internal.h"
-#include "entries/entry.h"
-#include "app/log.h"
-#include "app/main_state.h"
+#include "base/log.h"
 
 #include <cstdint>
+
+UINT cf_filename;
+UINT cf_filenamew;
+
+void entry_register_formats() {
+    cf_filename = RegisterClipboardFormatA("FileName");
+    cf_filenamew = RegisterClipboardFormatA("FileNameW");
+}
 
 void clipboard_format_name(UINT format, wchar_t* text) {
     default_format_name(format, text);
@@ -52,17 +57,16 @@ const wchar_t* fetch_block(const FORMATETC* offered, IDataObject* dataObject, Da
 
 }  // namespace
 
-void entry_add_format(HWND window, int index, FORMATETC* formatetc, IDataObject* dataObject) {
-    MainWindowState* state = main_state(window);
-    if (!state || !formatetc || !dataObject) return;
+void entry_add_format(EntryTable* table, int index, FORMATETC* formatetc, IDataObject* dataObject) {
+    if (!table || !formatetc || !dataObject) return;
     if (index == 0) {
-        entry_table_clear(state);
-        main_set_title(window, L"Dropped Object");
+        entry_table_clear(table);
+        main_set_title(table->window, L"Dropped Object");
     }
-    if (!entry_append(state)) return;
+    if (!entry_append(table)) return;
     // Equal to index unless an earlier row of this capture could not be added.
-    int row = state->entryCount - 1;
-    DataEntry* entry = &state->entries[row];
+    int row = table->count - 1;
+    DataEntry* entry = &table->items[row];
     entry->format = formatetc->cfFormat;
 
     wchar_t name[kEntryTextCapacity], device[kEntryTextCapacity], aspect[kEntryTextCapacity];
@@ -81,16 +85,16 @@ void entry_add_format(HWND window, int index, FORMATETC* formatetc, IDataObject*
             size_to_grouped_text(entry->size, size);
     }
     const wchar_t* texts[6] = {name, device, aspect, number, media, sizeText};
-    entry_set_row_texts(state->listView, row, texts);
+    entry_set_row_texts(table->listView, row, texts);
 
-    if (index == 0) entry_select_row(state, row);
+    if (index == 0) entry_select_row(table, row);
 }
 
-void entry_capture_data_object(HWND window, IDataObject* dataObject) {
-    entry_capture_formats(window, dataObject, kMaxEnumeratedFormats);
+void entry_capture_data_object(EntryTable* table, IDataObject* dataObject) {
+    entry_capture_formats(table, dataObject, kMaxEnumeratedFormats);
 }
 
-void entry_capture_formats(HWND window, IDataObject* dataObject, int limit) {
+void entry_capture_formats(EntryTable* table, IDataObject* dataObject, int limit) {
     if (!dataObject) return;
     IEnumFORMATETC* formats = nullptr;
     if (FAILED(dataObject->EnumFormatEtc(DATADIR_GET, &formats)) || !formats) return;
@@ -99,20 +103,19 @@ void entry_capture_formats(HWND window, IDataObject* dataObject, int limit) {
             FORMATETC offered{};
             ULONG fetched = 0;
             if (formats->Next(1, &offered, &fetched) != S_OK) break;
-            entry_add_format(window, i, &offered, dataObject);
+            entry_add_format(table, i, &offered, dataObject);
             if (offered.ptd) CoTaskMemFree(offered.ptd);
         }
     }
     formats->Release();
 }
 
-void main_on_clipboard(HWND window) {
-    log_message(1, "Main", "Clear the view and add the clipboard content.");
-    entry_table_clear(main_state(window));
+void entry_capture_clipboard(EntryTable* table) {
+    entry_table_clear(table);
     IDataObject* clipboard = nullptr;
     if (SUCCEEDED(OleGetClipboard(&clipboard)) && clipboard) {
-        entry_capture_data_object(window, clipboard);
+        entry_capture_data_object(table, clipboard);
         clipboard->Release();
     }
-    main_set_title(window, L"Clipboard");
+    main_set_title(table->window, L"Clipboard");
 }

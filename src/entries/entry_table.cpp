@@ -1,13 +1,9 @@
-// The entry table inside the main window's state, its list rows, the title,
+// The entry table, its list rows, the title,
 // and the global-memory helpers every subsystem shares.
 #include "entries/entries.h"
 #include "entries/entries_core.h"
-#include "entries/entries_internal.h"
-#include "entries/entry.h"
-#include "app/log.h"
-#include "app/main_state.h"
-#include "app/win_raii.h"
-#include "viewer/viewer.h"
+#include "base/log.h"
+#include "base/win_raii.h"
 
 #include <commctrl.h>
 #include <cstdint>
@@ -23,25 +19,33 @@ unsigned long handle_value(HGLOBAL block) {
 
 }  // namespace
 
-bool entry_append(MainWindowState* state) {
-    if (!state) return false;
-    if (state->entryCount >= state->entryCapacity) {
-        int capacity = state->entryCapacity + 4;
-        void* grown = std::realloc(state->entries, sizeof(DataEntry) * static_cast<std::size_t>(capacity));
+DataEntry* entry_at(EntryTable* table, int index) {
+    return table && table->items && index >= 0 && index < table->count ? &table->items[index] : nullptr;
+}
+
+const DataEntry* entry_at(const EntryTable* table, int index) {
+    return entry_at(const_cast<EntryTable*>(table), index);
+}
+
+bool entry_append(EntryTable* table) {
+    if (!table) return false;
+    if (table->count >= table->capacity) {
+        int capacity = table->capacity + 4;
+        void* grown = std::realloc(table->items, sizeof(DataEntry) * static_cast<std::size_t>(capacity));
         if (!grown) return false;
-        state->entries = static_cast<DataEntry*>(grown);
-        state->entryCapacity = capacity;
+        table->items = static_cast<DataEntry*>(grown);
+        table->capacity = capacity;
     }
-    std::memset(&state->entries[state->entryCount], 0, sizeof(DataEntry));
+    std::memset(&table->items[table->count], 0, sizeof(DataEntry));
 
     LVITEMW item{};
     item.mask = LVIF_STATE | LVIF_PARAM;
-    item.iItem = state->entryCount;
+    item.iItem = table->count;
     item.state = 0;
     item.stateMask = static_cast<UINT>(-1);
-    item.lParam = state->entryCount;
-    if (SendMessageW(state->listView, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) < 0) return false;
-    ++state->entryCount;
+    item.lParam = table->count;
+    if (SendMessageW(table->listView, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) < 0) return false;
+    ++table->count;
     return true;
 }
 
@@ -56,35 +60,35 @@ void entry_set_row_texts(HWND listView, int row, const wchar_t* const texts[6]) 
     for (int column = 0; column < 6; ++column) listview_set_cell_text(listView, row, column, texts[column]);
 }
 
-void entry_select_row(MainWindowState* state, int row) {
+void entry_select_row(EntryTable* table, int row) {
     LVITEMW item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(state->listView, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-    main_activate_item_viewer(state, row);
+    SendMessageW(table->listView, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    if (table->activate) table->activate(table->context, row);
 }
 
-void entry_table_clear(MainWindowState* state) {
-    if (!state) return;
+void entry_table_clear(EntryTable* table) {
+    if (!table) return;
     // The viewers borrow the active block: let them go before it is freed.
-    main_activate_item_viewer(state, -1);
-    SendMessageW(state->listView, LVM_DELETEALLITEMS, 0, 0);
-    for (int i = 0; i < state->entryCount; ++i) {
-        DataEntry& e = state->entries[i];
+    if (table->activate) table->activate(table->context, -1);
+    SendMessageW(table->listView, LVM_DELETEALLITEMS, 0, 0);
+    for (int i = 0; i < table->count; ++i) {
+        DataEntry& e = table->items[i];
         if (e.data) GlobalFree(e.data);
         e.data = nullptr;
         e.size = 0;
         e.format = 0;
     }
-    state->entryCount = 0;
+    table->count = 0;
 }
 
-void entry_table_free(MainWindowState* state) {
-    if (!state) return;
-    entry_table_clear(state);
-    std::free(state->entries);
-    state->entries = nullptr;
-    state->entryCapacity = 0;
+void entry_table_free(EntryTable* table) {
+    if (!table) return;
+    entry_table_clear(table);
+    std::free(table->items);
+    table->items = nullptr;
+    table->capacity = 0;
 }
 
 void main_set_title(HWND window, const wchar_t* suffix) {

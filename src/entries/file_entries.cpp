@@ -1,11 +1,7 @@
-// Whole files and the ASCII table as entries, and the New List from File command.
+// Whole files and the ASCII table as entries, and the open-file dialog.
 #include "entries/entries.h"
 #include "entries/entries_core.h"
-#include "entries/entries_internal.h"
-#include "entries/entry.h"
-#include "app/log.h"
-#include "app/main_state.h"
-#include "app/win_raii.h"
+#include "base/win_raii.h"
 
 #include <commdlg.h>
 
@@ -20,20 +16,19 @@ const wchar_t* file_name_of(const wchar_t* path) {
 
 // Stores a block as a new last entry and shows it; the block is freed when no
 // row can be added.
-void add_block_entry(HWND window, HGLOBAL block, UINT size, INT format, const wchar_t* const texts[6]) {
-    MainWindowState* state = main_state(window);
-    if (!state || !entry_append(state)) {
+void add_block_entry(EntryTable* table, HGLOBAL block, UINT size, INT format, const wchar_t* const texts[6]) {
+    if (!entry_append(table)) {
         GlobalFree(block);
         return;
     }
-    int row = state->entryCount - 1;
-    entry_set_row_texts(state->listView, row, texts);
-    DataEntry& entry = state->entries[row];
+    int row = table->count - 1;
+    entry_set_row_texts(table->listView, row, texts);
+    DataEntry& entry = table->items[row];
     entry.data = block;
     entry.size = size;
     entry.format = format;
-    entry_select_row(state, row);
-    main_set_title(window, L"Files & Tables");
+    entry_select_row(table, row);
+    main_set_title(table->window, L"Files & Tables");
 }
 
 }  // namespace
@@ -51,7 +46,7 @@ bool entry_choose_file(HWND window, const wchar_t* title) {
     return GetOpenFileNameW(&ofn) != FALSE;
 }
 
-void entry_add_file(HWND window, const wchar_t* path) {
+void entry_add_file(EntryTable* table, const wchar_t* path) {
     HGLOBAL block = nullptr;
     UINT length = 0;
     if (!path || GlobalLoad(path, &block, &length) != 0) return;
@@ -65,18 +60,10 @@ void entry_add_file(HWND window, const wchar_t* path) {
     wchar_t size[kGroupedTextCapacity];
     size_to_grouped_text(length, size);
     const wchar_t* texts[6] = {file_name_of(path), L"-", L"(File)", L"-", L"HGLOBAL", size};
-    add_block_entry(window, block, length, format, texts);
+    add_block_entry(table, block, length, format, texts);
 }
 
-void main_on_new_list_from_file(HWND window) {
-    log_message(1, "Main", "Select a file, clear the list and add the file.");
-    if (!entry_choose_file(window, L"New List from File")) return;
-    entry_table_clear(main_state(window));
-    entry_add_file(window, main_file_path);
-}
-
-void main_on_ascii_table(HWND window) {
-    log_message(1, "Main", "Add an ASCII table entry to the view.");
+void entry_add_ascii_table(EntryTable* table) {
     GlobalBlock block(GlobalAlloc(GMEM_MOVEABLE, 256));
     if (!block) return;
     {
@@ -86,5 +73,5 @@ void main_on_ascii_table(HWND window) {
         for (int i = 0; i < 256; ++i) p[i] = static_cast<unsigned char>(i);
     }
     const wchar_t* texts[6] = {L"ASCII Table", L"-", L"(Table)", L"-", L"HGLOBAL", L"256"};
-    add_block_entry(window, block.release(), 256, 0, texts);
+    add_block_entry(table, block.release(), 256, 0, texts);
 }

@@ -4,14 +4,13 @@
 // megabytes come out in about a second.
 #include "export/array_core.h"
 
-#include <array>
+#include <algorithm>
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
 const ArrayNotation array_notation_c_array = {
@@ -102,7 +101,12 @@ bool append_format(std::string& out, const char* format, ...) {
     return true;
 }
 
-constexpr std::size_t kStride = 64;  // one table entry: byte text + separator
+// One table entry: a byte's text followed by the separator (or, in the line
+// end table, by the join to the next line). Entries are copied as whole
+// 16-byte chunks and the output pointer advances by the real width; the
+// bytes past it are overwritten by the next entry.
+constexpr std::size_t kChunk = 16;
+constexpr std::size_t kStride = 4 * kChunk;
 
 // Everything about a notation that does not depend on the bytes themselves.
 struct Plan {
@@ -112,12 +116,10 @@ struct Plan {
     std::string prefix;    // linePrefix of the first data line
     std::string last;      // lineSuffixLast + lineEnd
     std::size_t perLine = 8;
+    std::size_t width = 0;    // characters of every byte text
     std::size_t sepLen = 0;
-    bool uniform = true;   // every byte text has the same length
-    std::size_t width = 0; // that length when uniform
-    std::array<unsigned char, 256> len{};
     std::vector<char> table;  // 256 entries of kStride: byte text then separator
-    std::vector<char> lineEnds;  // when it fits: byte text then `between`, for a line's last byte
+    std::vector<char> ends;   // 256 entries of kStride: byte text then `between`
 };
 
 bool make_plan(const ArrayNotation& n, std::size_t count, std::uint32_t start, const char* title, Plan& plan) {
@@ -159,26 +161,21 @@ bool make_plan(const ArrayNotation& n, std::size_t count, std::uint32_t start, c
 
     const char* sep = text(n.byteSeparator);
     plan.sepLen = std::strlen(sep);
-    if (plan.sepLen > kStride - array_max_byte_text) return false;
     plan.table.assign(256 * kStride, 0);
+    plan.ends.assign(256 * kStride, 0);
     char buffer[array_max_byte_text + 1];
     for (unsigned b = 0; b < 256; ++b) {
         int w = std::snprintf(buffer, sizeof buffer, text(n.byteFormat), b);
         if (w < 0 || static_cast<std::size_t>(w) > array_max_byte_text) return false;
-        char* entry = &plan.table[b * kStride];
-        std::memcpy(entry, buffer, static_cast<std::size_t>(w));
-        std::memcpy(entry + w, sep, plan.sepLen);
-        plan.len[b] = static_cast<unsigned char>(w);
+        // Every byte text has one width, so the length and every line's place
+        // follow from the count alone.
         if (b == 0) plan.width = static_cast<std::size_t>(w);
-        else if (plan.width != static_cast<std::size_t>(w)) plan.uniform = false;
-    }
-    if (plan.uniform && plan.width + plan.between.size() <= kStride) {
-        plan.lineEnds.assign(256 * kStride, 0);
-        for (unsigned b = 0; b < 256; ++b) {
-            char* entry = &plan.lineEnds[b * kStride];
-            std::memcpy(entry, &plan.table[b * kStride], plan.width);
-            std::memcpy(entry + plan.width, plan.between.data(), plan.between.size());
-        }
+        if (plan.width != static_cast<std::size_t>(w)) return false;
+        if (plan.width + std::max(plan.sepLen, plan.between.size()) > kStride) return false;
+        std::memcpy(&plan.table[b * kStride], buffer, plan.width);
+        std::memcpy(&plan.table[b * kStride + plan.width], sep, plan.sepLen);
+        std::memcpy(&plan.ends[b * kStride], buffer, plan.width);
+        std::memcpy(&plan.ends[b * kStride + plan.width], plan.between.data(), plan.between.size());
     }
     return true;
 }
@@ -195,7 +192,7 @@ struct Total {
     }
 };
 
-std::size_t plan_length(const Plan& plan, const unsigned char* bytes, std::size_t count) {
+std::size_t plan_length(const Plan& plan, std::size_t count) {
     Total t;
     t.add(plan.head.size());
     t.add(plan.tail.size());
@@ -205,95 +202,63 @@ std::size_t plan_length(const Plan& plan, const unsigned char* bytes, std::size_
         t.add(plan.last.size());
         t.add(lines - 1, plan.between.size());
         t.add(count - lines, plan.sepLen);
-        if (plan.uniform) {
-            t.add(count, plan.width);
-        } else {
-            for (std::size_t i = 0; i < count; ++i) t.add(plan.len[bytes[i]]);
-        }
+        t.add(count, plan.width);
     }
     if (!t.ok || t.value >= static_cast<std::uint64_t>(SIZE_MAX)) return array_too_large;
     return static_cast<std::size_t>(t.value);
 }
 
-// Runs of bytes that are followed by a separator: fixed-size copies when every
-// entry has the same length, so the compiler emits plain moves.
-using RunWriter = char* (*)(char*, const unsigned char*, std::size_t, const char*);
+char* put(char* out, const char* s, std::size_t n) {
+    std::memcpy(out, s, n);
+    return out + n;
+}
 
-template <std::size_t N>
-char* write_run_fixed(char* out, const unsigned char* bytes, std::size_t k, const char* table) {
-    for (std::size_t i = 0; i < k; ++i) {
-        std::memcpy(out, table + bytes[i] * kStride, N);
-        out += N;
+char* put(char* out, const std::string& s) { return put(out, s.data(), s.size()); }
+
+// One entry: whole chunks while at least `kStride` bytes of room are left
+// behind the write position, else exactly its length.
+inline char* put_entry(char* out, const char* entry, std::size_t n, const char* end) {
+    if (end - out >= static_cast<std::ptrdiff_t>(kStride)) {
+        for (std::size_t done = 0; done < n; done += kChunk) std::memcpy(out + done, entry + done, kChunk);
+        return out + n;
     }
-    return out;
-}
-
-template <std::size_t... N>
-constexpr std::array<RunWriter, sizeof...(N)> make_run_writers(std::index_sequence<N...>) {
-    return {{&write_run_fixed<N>...}};
-}
-
-constexpr auto kRunWriters = make_run_writers(std::make_index_sequence<kStride + 1>());
-
-char* put(char* out, const std::string& s) {
-    std::memcpy(out, s.data(), s.size());
-    return out + s.size();
+    return put(out, entry, n);
 }
 
 }  // namespace
 
-std::size_t array_text_length(const ArrayNotation& notation, const unsigned char* bytes, std::size_t count,
+std::size_t array_text_length(const ArrayNotation& notation, const unsigned char*, std::size_t count,
                               std::uint32_t start, const char* title) {
     Plan plan;
     if (!make_plan(notation, count, start, title, plan)) return array_too_large;
-    return plan_length(plan, bytes, count);
+    return plan_length(plan, count);
 }
 
 std::size_t array_text_write(const ArrayNotation& notation, const unsigned char* bytes, std::size_t count,
                              std::uint32_t start, const char* title, char* out) {
     Plan plan;
     if (!make_plan(notation, count, start, title, plan)) return array_too_large;
-    std::size_t length = plan_length(plan, bytes, count);
+    std::size_t length = plan_length(plan, count);
     if (length == array_too_large) return array_too_large;
+    const char* end = out + length;
 
     char* p = put(out, plan.head);
     if (count > 0) {
-        const char* table = plan.table.data();
         p = put(p, plan.prefix);
-        std::size_t remaining = count;
+        const std::size_t entry = plan.width + plan.sepLen, lineEnd = plan.width + plan.between.size();
+        const char* table = plan.table.data();
+        const char* ends = plan.ends.data();
         const unsigned char* b = bytes;
-        RunWriter run = plan.uniform ? kRunWriters[plan.width + plan.sepLen] : nullptr;
-        if (run && !plan.lineEnds.empty()) {
-            // Every full line but the last: the line's last byte and the join to
-            // the next line come as one fixed-size entry, so short lines (four
-            // bytes in Java) cost no variable-length copies.
-            RunWriter end = kRunWriters[plan.width + plan.between.size()];
-            const char* ends = plan.lineEnds.data();
-            while (remaining > plan.perLine) {
-                p = run(p, b, plan.perLine - 1, table);
-                p = end(p, b + plan.perLine - 1, 1, ends);
-                b += plan.perLine;
-                remaining -= plan.perLine;
-            }
+        std::size_t remaining = count;
+        // Every line but the last: its bytes, the last one joined to the next line.
+        while (remaining > plan.perLine) {
+            for (std::size_t k = 0; k + 1 < plan.perLine; ++k) p = put_entry(p, table + b[k] * kStride, entry, end);
+            p = put_entry(p, ends + b[plan.perLine - 1] * kStride, lineEnd, end);
+            b += plan.perLine;
+            remaining -= plan.perLine;
         }
-        for (;;) {
-            std::size_t k = remaining < plan.perLine ? remaining : plan.perLine;
-            if (run) {
-                p = run(p, b, k - 1, table);
-            } else {
-                for (std::size_t i = 0; i + 1 < k; ++i) {
-                    std::size_t n = plan.len[b[i]] + plan.sepLen;
-                    std::memcpy(p, table + b[i] * kStride, n);
-                    p += n;
-                }
-            }
-            std::memcpy(p, table + b[k - 1] * kStride, plan.len[b[k - 1]]);
-            p += plan.len[b[k - 1]];
-            b += k;
-            remaining -= k;
-            if (remaining == 0) break;
-            p = put(p, plan.between);
-        }
+        for (std::size_t k = 0; k + 1 < remaining; ++k) p = put_entry(p, table + b[k] * kStride, entry, end);
+        p = put(p, table + b[remaining - 1] * kStride, plan.width);
         p = put(p, plan.last);
     }
     p = put(p, plan.tail);

@@ -47,8 +47,9 @@ constexpr std::size_t array_too_large = SIZE_MAX;
 constexpr std::size_t array_max_byte_text = 48;
 
 // Exact length of the text (without the terminating zero) for `count` bytes
-// that start at offset `start` of the data. `bytes` is read only when a
-// notation's byte texts differ in length. title may be null or empty.
+// that start at offset `start` of the data; every byte text of a notation has
+// one width, so the bytes themselves are not read. title may be null or empty.
+// A notation whose byte texts differ in width is refused (array_too_large).
 std::size_t array_text_length(const ArrayNotation& notation, const unsigned char* bytes, std::size_t count,
                               std::uint32_t start, const char* title);
 

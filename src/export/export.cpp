@@ -2,11 +2,9 @@
 // array or raw bytes, onto the clipboard or into a file.
 #include "export/export.h"
 
-#include "app/center.h"
-#include "app/commands.h"
-#include "app/log.h"
-#include "app/main_state.h"
-#include "app/win_raii.h"
+#include "base/center.h"
+#include "base/log.h"
+#include "base/win_raii.h"
 #include "entries/entries.h"
 #include "export/array_core.h"
 #include "export/filter_core.h"
@@ -147,7 +145,7 @@ int save_file_dialog(HWND owner, const wchar_t* title, wchar_t* path, const wcha
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = owner;
-    ofn.hInstance = g_instance;
+    ofn.hInstance = GetModuleHandleW(nullptr);
     ofn.lpstrFilter = filters;
     int index = filterIndex ? *filterIndex : 1;
     // The index is shared by lists of different lengths; one past this list
@@ -175,51 +173,22 @@ namespace {
 
 // Produces the block a Copy As or Export As command asks for, under the wait
 // cursor. `length` receives the byte count to use (-1: the whole block).
-HGLOBAL produce_block(HWND hexDump, int command, int* length) {
+HGLOBAL produce_block(HWND hexDump, ExportKind kind, int* length) {
     *length = -1;
     HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     HGLOBAL block = nullptr;
-    switch (command) {
-    case IDM_COPY_AS_DUMP:
-    case IDM_EXPORT_AS_DUMP:
-        block = reinterpret_cast<HGLOBAL>(
-            SendMessageW(hexDump, UIHDM_GETDUMPTEXT, 0, reinterpret_cast<LPARAM>(length)));
-        break;
-    case IDM_EXPORT:
+    if (kind == ExportKind::Dump)
+        block = reinterpret_cast<HGLOBAL>(SendMessageW(hexDump, UIHDM_GETDUMPTEXT, 0, reinterpret_cast<LPARAM>(length)));
+    else if (kind == ExportKind::Raw)
         block = hexdump_copy_selection(hexDump, 0, length);
-        break;
-    case IDM_COPY_AS_C_ARRAY:
-    case IDM_EXPORT_AS_C_ARRAY:
-        block = format_c_array(hexDump, nullptr, length);
-        break;
-    case IDM_COPY_AS_C_STRING:
-    case IDM_EXPORT_AS_C_STRING:
-        block = format_c_string(hexDump, nullptr, length);
-        break;
-    case IDM_COPY_AS_CSHARP_ARRAY:
-    case IDM_EXPORT_AS_CSHARP_ARRAY:
-        block = format_csharp_array(hexDump, nullptr, length);
-        break;
-    case IDM_COPY_AS_JAVA_ARRAY:
-    case IDM_EXPORT_AS_JAVA_ARRAY:
-        block = format_java_array(hexDump, nullptr, length);
-        break;
-    case IDM_COPY_AS_PASCAL_ARRAY:
-    case IDM_EXPORT_AS_PASCAL_ARRAY:
-        block = format_pascal_array(hexDump, nullptr, length);
-        break;
-    case IDM_COPY_AS_VBNET_ARRAY:
-    case IDM_EXPORT_AS_VBNET_ARRAY:
-        block = format_vbnet_array(hexDump, nullptr, length);
-        break;
-    default:
-        break;
-    }
+    else
+        block = format_array(hexDump, nullptr, array_notations[static_cast<int>(kind) - static_cast<int>(ExportKind::CArray)],
+                             length);
     SetCursor(previous ? previous : LoadCursorW(nullptr, IDC_ARROW));
     return block;
 }
 
-// Filter lists of the export commands 2028..2035, in command order.
+// Filter lists of the export kinds, in their order.
 const wchar_t* const kExportFilters[] = {
     L"Binary (*.bin)\0*.bin\0All (*.*)\0*.*\0",
     L"Dump (*.txt)\0*.txt\0All (*.*)\0*.*\0",
@@ -233,10 +202,8 @@ const wchar_t* const kExportFilters[] = {
 
 }  // namespace
 
-void main_on_copy_as(HWND, int command) {
-    HWND hexDump = GetFocus();
-    if (!is_hexdump_window(hexDump)) return;
-    if (command < IDM_COPY_AS_DUMP || command > IDM_COPY_AS_VBNET_ARRAY) return;
+void export_copy_as(HWND hexDump, ExportKind kind) {
+    if (!is_hexdump_window(hexDump) || kind == ExportKind::Raw) return;
     log_message(0, "Main", "main_on_copy_as");
     ClipboardGuard clipboard(hexDump);
     if (!clipboard) {
@@ -245,7 +212,7 @@ void main_on_copy_as(HWND, int command) {
         return;
     }
     int length;
-    GlobalBlock block(produce_block(hexDump, command, &length));
+    GlobalBlock block(produce_block(hexDump, kind, &length));
     if (!block) {
         log_message(0, "Main", "main_on_copy_as: error got no data");
         MessageBeep(0xFFFFFFFF);
@@ -261,17 +228,15 @@ void main_on_copy_as(HWND, int command) {
     }
 }
 
-void main_on_export_as(HWND, int command) {
-    HWND hexDump = GetFocus();
+void export_save_as(HWND hexDump, ExportKind kind) {
     if (!is_hexdump_window(hexDump)) return;
-    if (command < IDM_EXPORT || command > IDM_EXPORT_AS_VBNET_ARRAY) return;
     log_message(0, "Main", "main_on_export_as");
-    if (save_file_dialog(hexDump, L"Export to", g_export_path, kExportFilters[command - IDM_EXPORT],
+    if (save_file_dialog(hexDump, L"Export to", g_export_path, kExportFilters[static_cast<int>(kind)],
                          &g_export_filter_index, false) != 0)
         return;
     log_message(0, "Main", "main_on_export_as \"%ls\"", g_export_path);
     int length;
-    GlobalBlock block(produce_block(hexDump, command, &length));
+    GlobalBlock block(produce_block(hexDump, kind, &length));
     if (!block) {
         log_message(0, "Main", "main_on_export_as: error no data");
         MessageBeep(0xFFFFFFFF);

@@ -2,8 +2,14 @@
 #pragma once
 #include <windows.h>
 
-void main_on_copy_as(HWND window, int command);
-void main_on_export_as(HWND window, int command);
+// What Copy As and Export As produce. Copy As offers every kind but Raw; the
+// array kinds follow the menu order of the notations.
+enum class ExportKind { Raw, Dump, CArray, CString, CSharpArray, JavaArray, PascalArray, VbNetArray };
+
+// Copy As: the focused hex dump's selection onto the clipboard as CF_TEXT.
+void export_copy_as(HWND hexDump, ExportKind kind);
+// Export As: the selection into a file the save dialog names.
+void export_save_as(HWND hexDump, ExportKind kind);
 
 struct ArrayNotation;
 

@@ -35,6 +35,8 @@ struct HexDumpFindRequest {
 enum : UINT { UIHDM_MENU_FIRST = 1000 };
 
 ATOM uihexdump_register(HINSTANCE instance);
+// True for a window of this class (the commands act on a focused dump).
+bool is_hexdump_window(HWND window);
 void uihexdump_unregister(HINSTANCE instance);
 
 // What a right click on header item 0, 1 or 2 does, in two halves: the item's

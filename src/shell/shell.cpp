@@ -2,7 +2,7 @@
 // root. The registry is the only state: nothing is remembered here.
 #include "shell/shell.h"
 #include "shell/shell_core.h"
-#include "app/log.h"
+#include "base/log.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #include "uiform/background.h"
-#include "app/win_raii.h"
+#include "base/win_raii.h"
 
 #include <commctrl.h>
 #include <cstdio>

@@ -3,7 +3,7 @@
 #include "uiform/uiform.h"
 #include "uiform/datetime_core.h"
 #include "uiform/link.h"
-#include "app/win_raii.h"
+#include "base/win_raii.h"
 
 #include <commctrl.h>
 #include <cstdio>

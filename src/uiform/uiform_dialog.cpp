@@ -2,7 +2,7 @@
 // shared by all forms, OK with read-back, and the tree dump.
 #include "uiform/uiform.h"
 #include "uiform/background.h"
-#include "app/center.h"
+#include "base/center.h"
 
 #include <cstdio>
 #include <vector>

@@ -4,10 +4,9 @@
 // not end in a zero, and an edit may free or resize the buffer it holds.
 #include "viewer/viewer.h"
 #include "viewer/viewer_text_core.h"
-#include "app/log.h"
-#include "app/main_state.h"
-#include "app/win_raii.h"
-#include "entries/entry.h"
+#include "base/log.h"
+#include "base/win_raii.h"
+#include "entries/entries.h"
 #include "hexdump/uihexdump.h"
 #include "splitter/splitter.h"
 
@@ -75,7 +74,7 @@ void edit_release_text(HWND edit) {
         ansi_edit_set_text(edit, "");
 }
 
-void feed_ansi_edit(MainWindowState* state, const DataEntry& entry) {
+void feed_ansi_edit(ViewerState* state, const DataEntry& entry) {
     HLOCAL copy = copy_entry_text(entry, false);
     if (!copy) {
         ansi_edit_set_text(state->ansiEdit, "");
@@ -89,7 +88,7 @@ void feed_ansi_edit(MainWindowState* state, const DataEntry& entry) {
 }
 
 // Builds the CF_LOCALE description into state->localeText.
-void build_locale_text(MainWindowState* state, const DataEntry& entry) {
+void build_locale_text(ViewerState* state, const DataEntry& entry) {
     uint32_t lcid = 0;
     {
         GlobalLockGuard lock(entry.data);
@@ -124,7 +123,7 @@ void build_locale_text(MainWindowState* state, const DataEntry& entry) {
     lock.as<wchar_t>()[units] = L'\0';
 }
 
-HLOCAL copy_locale_text(MainWindowState* state) {
+HLOCAL copy_locale_text(ViewerState* state) {
     GlobalLockGuard lock(state->localeText);
     const auto* bytes = lock.as<const uint8_t>();
     SIZE_T size = bytes ? lock.size() : 0;
@@ -163,14 +162,14 @@ ViewerKind choose_viewer(const DataEntry& entry) {
     return ViewerKind::Pane;
 }
 
-void show_viewer(MainWindowState* state, HWND shown) {
+void show_viewer(ViewerState* state, HWND shown) {
     SendMessageW(state->outerSplitter, UISPM_SETPANES, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(shown));
     for (HWND w : {state->viewerPane, state->ansiEdit, state->wideEdit})
         if (w != shown) ShowWindow(w, SW_HIDE);
     ShowWindow(shown, SW_SHOW);
 }
 
-void show_text_viewer(MainWindowState* state, ViewerKind kind, const DataEntry& entry) {
+void show_text_viewer(ViewerState* state, ViewerKind kind, const DataEntry& entry) {
     HWND edit;
     if (kind == ViewerKind::AnsiText) {
         feed_ansi_edit(state, entry);
@@ -187,7 +186,7 @@ void show_text_viewer(MainWindowState* state, ViewerKind kind, const DataEntry& 
     InvalidateRect(state->viewerPane, nullptr, TRUE);
 }
 
-void show_pane(MainWindowState* state) {
+void show_pane(ViewerState* state) {
     edit_release_text(state->ansiEdit);
     edit_release_text(state->wideEdit);
     SetScrollRange(state->viewerPane, SB_HORZ, 0, 0, TRUE);
@@ -198,29 +197,28 @@ void show_pane(MainWindowState* state) {
 
 }  // namespace
 
-void main_activate_item_viewer(MainWindowState* state, int index) {
+void viewer_activate(ViewerState* state, EntryTable* table, int index) {
     // An index past the table cannot be shown; it means no entry.
-    if (index < 0 || index >= state->entryCount || !state->entries) index = -1;
-    if (index == state->activeEntry) return;
-    log_message(0, "Main", "main_activate_item_viewer %d => %d", state->activeEntry, index);
+    if (!entry_at(table, index)) index = -1;
+    if (index == table->active) return;
+    log_message(0, "Main", "main_activate_item_viewer %d => %d", table->active, index);
 
-    if (state->activeEntry >= 0 && state->activeEntry < state->entryCount) {
-        DataEntry& old = state->entries[state->activeEntry];
-        SendMessageW(state->hexDump, UIHDM_GETSEL, reinterpret_cast<WPARAM>(&old.selectionAnchor),
-                     reinterpret_cast<LPARAM>(&old.selectionCaret));
-        SendMessageW(state->hexDump, UIHDM_GETTOPOFFSET, reinterpret_cast<WPARAM>(&old.scrollOffset), 0);
+    if (DataEntry* old = entry_at(table, table->active)) {
+        SendMessageW(state->hexDump, UIHDM_GETSEL, reinterpret_cast<WPARAM>(&old->selectionAnchor),
+                     reinterpret_cast<LPARAM>(&old->selectionCaret));
+        SendMessageW(state->hexDump, UIHDM_GETTOPOFFSET, reinterpret_cast<WPARAM>(&old->scrollOffset), 0);
     }
 
     if (index < 0) {
         log_message(0, "Main", "Activate 'No data' viewer");
-        state->activeEntry = -1;
+        table->active = -1;
         SendMessageW(state->hexDump, UIHDM_SETDATA, static_cast<WPARAM>(-1), 0);
         show_pane(state);
         return;
     }
 
-    state->activeEntry = index;
-    const DataEntry& entry = state->entries[index];
+    table->active = index;
+    const DataEntry& entry = table->items[index];
     SendMessageW(state->hexDump, UIHDM_SETDATA, entry.size, reinterpret_cast<LPARAM>(entry.data));
     SendMessageW(state->hexDump, UIHDM_SETTOPOFFSET, static_cast<WPARAM>(static_cast<UINT>(entry.scrollOffset)), 0);
     SendMessageW(state->hexDump, UIHDM_SETSEL, static_cast<WPARAM>(static_cast<INT_PTR>(entry.selectionAnchor)),

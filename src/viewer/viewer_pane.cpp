@@ -5,18 +5,16 @@
 #include "viewer/viewer.h"
 #include "viewer/dib_core.h"
 #include "viewer/fit_core.h"
-#include "app/main_state.h"
-#include "app/win_raii.h"
+#include "base/win_raii.h"
 #include "entries/entries.h"
-#include "entries/entry.h"
 
 #include <cwchar>
 
 namespace {
 
-void centred_text_w(MainWindowState* state, HDC dc, const RECT* rect, const wchar_t* text) {
+void centred_text_w(const ViewerState* state, HDC dc, const RECT* rect, const wchar_t* text) {
     FillRect(dc, rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    SelectGuard font(dc, state->viewerFont);
+    SelectGuard font(dc, state->font);
     int length = static_cast<int>(wcslen(text));
     SIZE extent{};
     GetTextExtentPoint32W(dc, text, length, &extent);
@@ -28,8 +26,8 @@ void centred_text_w(MainWindowState* state, HDC dc, const RECT* rect, const wcha
 
 // The drawing call's failures go over the already painted background, in
 // the context's current text colour.
-void centred_text_a(MainWindowState* state, HDC dc, const RECT* rect, const char* text) {
-    SelectGuard font(dc, state->viewerFont);
+void centred_text_a(const ViewerState* state, HDC dc, const RECT* rect, const char* text) {
+    SelectGuard font(dc, state->font);
     int length = lstrlenA(text);
     SIZE extent{};
     GetTextExtentPoint32A(dc, text, length, &extent);
@@ -38,7 +36,7 @@ void centred_text_a(MainWindowState* state, HDC dc, const RECT* rect, const char
              rect->top + (rect->bottom - rect->top - extent.cy) / 2, text, length);
 }
 
-void refused_bitmap(MainWindowState* state, HDC dc, const RECT* rect, DibError error) {
+void refused_bitmap(const ViewerState* state, HDC dc, const RECT* rect, DibError error) {
     wchar_t text[128];
     const char* source = dib_error_text(error);
     int i = 0;
@@ -48,7 +46,7 @@ void refused_bitmap(MainWindowState* state, HDC dc, const RECT* rect, DibError e
 }
 
 // bytes/size: the entry's readable bytes; fileHeader: a bitmap file entry.
-void draw_bitmap(MainWindowState* state, HDC dc, const RECT* rect, const uint8_t* bytes, SIZE_T size,
+void draw_bitmap(const ViewerState* state, HDC dc, const RECT* rect, const uint8_t* bytes, SIZE_T size,
                  bool fileHeader) {
     DibLayout layout;
     size_t headerStart = 0;
@@ -80,7 +78,7 @@ void draw_bitmap(MainWindowState* state, HDC dc, const RECT* rect, const uint8_t
         centred_text_a(state, dc, rect, "Failed to call StretchDIBits(): GDI_ERROR!");
 }
 
-void paint_bitmap_entry(MainWindowState* state, HDC dc, const RECT* rect, const DataEntry& entry) {
+void paint_bitmap_entry(const ViewerState* state, HDC dc, const RECT* rect, const DataEntry& entry) {
     bool file = entry.format == cf_bitmapfile;
     if (!file && !entry.data) {
         centred_text_w(state, dc, rect, L"Missing data handle for this format.");
@@ -99,16 +97,22 @@ void paint_bitmap_entry(MainWindowState* state, HDC dc, const RECT* rect, const 
 
 }  // namespace
 
-void viewer_pane_paint(MainWindowState* state, HDC dc, const RECT* rect) {
-    int index = state->activeEntry;
-    if (index < 0 || index >= state->entryCount || !state->entries) {
+bool viewer_shows_bitmap(const EntryTable* table) {
+    const DataEntry* entry = entry_at(table, table ? table->active : -1);
+    if (!entry) return false;
+    return entry->format == CF_DIB || entry->format == CF_DIBV5 || entry->format == cf_bitmapfile;
+}
+
+void viewer_pane_paint(const ViewerState* state, const EntryTable* table, HDC dc, const RECT* rect) {
+    const DataEntry* found = entry_at(table, table ? table->active : -1);
+    if (!found) {
         centred_text_w(state, dc, rect, L"No data to view.");
         return;
     }
-    const DataEntry& entry = state->entries[index];
+    const DataEntry& entry = *found;
     if (entry.format == 0) {
         centred_text_w(state, dc, rect, L"No viewer available.");
-    } else if (entry.format == CF_DIB || entry.format == CF_DIBV5 || entry.format == cf_bitmapfile) {
+    } else if (viewer_shows_bitmap(table)) {
         paint_bitmap_entry(state, dc, rect, entry);
     } else {
         wchar_t name[256] = {};
@@ -120,7 +124,7 @@ void viewer_pane_paint(MainWindowState* state, HDC dc, const RECT* rect) {
     }
 }
 
-void viewer_set_fit_mode(MainWindowState* state, int mode) {
+void viewer_set_fit_mode(ViewerState* state, int mode) {
     state->fitMode = mode;
     state->centerBitmap = mode > 0 ? 1 : 0;
     InvalidateRect(state->viewerPane, nullptr, TRUE);

@@ -1,5 +1,5 @@
 // Centring arithmetic: truncation toward zero and the desktop clamps in order.
-#include "app/center_core.h"
+#include "base/center_core.h"
 
 #include <gtest/gtest.h>
 

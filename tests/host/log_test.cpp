@@ -1,5 +1,5 @@
 // The record prefix and the marker-file names.
-#include "app/log_core.h"
+#include "base/log_core.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -6,7 +6,7 @@
 #include "app/commands.h"
 #include "app/commands_core.h"
 #include "entries/entries.h"
-#include "entries/entry.h"
+#include "entries/entry_table.h"
 #include "shell/shell.h"
 
 #include <commctrl.h>
@@ -100,16 +100,16 @@ struct DibEntry {
     // through capture; the table is handed back empty before the window closes.
     DibEntry(MainWindowState* s, INT format) : state(s) {
         entry.format = format;
-        state->entries = &entry;
-        state->entryCount = 1;
-        state->entryCapacity = 1;
-        state->activeEntry = 0;
+        state->entries.items = &entry;
+        state->entries.count = 1;
+        state->entries.capacity = 1;
+        state->entries.active = 0;
     }
     ~DibEntry() {
-        state->entries = nullptr;
-        state->entryCount = 0;
-        state->entryCapacity = 0;
-        state->activeEntry = -1;
+        state->entries.items = nullptr;
+        state->entries.count = 0;
+        state->entries.capacity = 0;
+        state->entries.active = -1;
     }
 };
 
@@ -198,7 +198,7 @@ TEST(Resources, MenuBarTextsIdsAndGrayedItems) {
 
 TEST(MenuStates, ListFocusedGraysEditingButKeepsGoto) {
     MainWindowFixture f;
-    SelectionProbe probe(f.state()->hexDump, 3, 9);  // a selection the list must not borrow
+    SelectionProbe probe(f.state()->viewer.hexDump, 3, 9);  // a selection the list must not borrow
     focus(f.state()->listView);
     HMENU edit = edit_popup(f.window);
     // Start from everything enabled so graying is really done by the update.
@@ -215,7 +215,7 @@ TEST(MenuStates, ListFocusedGraysEditingButKeepsGoto) {
 
 TEST(MenuStates, HexDumpFocusedFollowsItsSelection) {
     MainWindowFixture f;
-    HWND dump = f.state()->hexDump;
+    HWND dump = f.state()->viewer.hexDump;
     focus(dump);
     ASSERT_EQ(GetFocus(), dump);
     HMENU edit = edit_popup(f.window);
@@ -282,7 +282,7 @@ TEST(Commands, NewClearsTheListAndTheTitleSuffix) {
     EXPECT_EQ(command(f.window, IDM_NEW), 0);
     EXPECT_EQ(window_text(f.window), L"Clipnook");
     EXPECT_EQ(SendMessageW(f.state()->listView, LVM_GETITEMCOUNT, 0, 0), 0);
-    EXPECT_EQ(f.state()->activeEntry, -1);
+    EXPECT_EQ(f.state()->entries.active, -1);
     EXPECT_EQ(log.count('I', "Clear the view"), 1);
 }
 
@@ -327,7 +327,7 @@ TEST(Commands, EmptyClipboardEmptiesItAndIsQuietWhenItCannotOpen) {
 TEST(Commands, CopySendsWmCopyToWhateverHasTheFocus) {
     MainWindowFixture f;
     put_clipboard_text(f.window, "old");
-    HWND edit = f.state()->ansiEdit;
+    HWND edit = f.state()->viewer.ansiEdit;
     ShowWindow(edit, SW_SHOW);
     SetWindowTextA(edit, "Hello, world");
     SendMessageA(edit, EM_SETSEL, 7, 12);
@@ -339,11 +339,11 @@ TEST(Commands, CopySendsWmCopyToWhateverHasTheFocus) {
 
 TEST(Commands, SelectAllOnlyForTheFocusedHexDump) {
     MainWindowFixture f;
-    SelectionProbe probe(f.state()->hexDump);
+    SelectionProbe probe(f.state()->viewer.hexDump);
     focus(f.state()->listView);
     command(f.window, IDM_SELECT_ALL);
     EXPECT_TRUE(SelectionProbe::setsel.empty());
-    focus(f.state()->hexDump);
+    focus(f.state()->viewer.hexDump);
     command(f.window, IDM_SELECT_ALL);
     ASSERT_EQ(SelectionProbe::setsel.size(), 1u);
     EXPECT_EQ(SelectionProbe::setsel[0].first, 0);
@@ -375,7 +375,7 @@ TEST(Commands, UnknownIdsAreLoggedWithTheirCode) {
 
 TEST(Commands, CopyAsAndExportAsNeedTheHexDumpFocused) {
     MainWindowFixture f;
-    SelectionProbe probe(f.state()->hexDump, 0, 4);
+    SelectionProbe probe(f.state()->viewer.hexDump, 0, 4);
     put_clipboard_text(f.window, "untouched");
     focus(f.state()->listView);
     ModalWatcher closer;  // a save dialog would be a fault here
@@ -479,7 +479,7 @@ SeenMenu read_menu(HWND menuWindow, HMENU menu) {
 
 TEST(ContextMenus, HexDumpMenuFromTheKeyboardOpensAtTheDumpCentre) {
     MainWindowFixture f;
-    HWND dump = f.state()->hexDump;
+    HWND dump = f.state()->viewer.hexDump;
     SelectionProbe probe(dump, 2, 6);
     focus(dump);
     SeenMenu seen;
@@ -513,7 +513,7 @@ TEST(ContextMenus, HexDumpMenuFromTheKeyboardOpensAtTheDumpCentre) {
 
 TEST(ContextMenus, HexDumpMenuAtTheMousePositionGrayedWithoutSelection) {
     MainWindowFixture f;
-    HWND dump = f.state()->hexDump;
+    HWND dump = f.state()->viewer.hexDump;
     SelectionProbe probe(dump, 5, 5);
     focus(dump);
     RECT r;
@@ -549,7 +549,7 @@ TEST(ContextMenus, HexDumpMenuAtTheMousePositionGrayedWithoutSelection) {
 // Export As would do nothing there, and Copy would copy nothing.
 TEST(ContextMenus, HexDumpMenuWhileTheListHasTheFocus) {
     MainWindowFixture f;
-    HWND dump = f.state()->hexDump;
+    HWND dump = f.state()->viewer.hexDump;
     SelectionProbe probe(dump, 1, 9);
     focus(f.state()->listView);
     RECT r;
@@ -567,7 +567,7 @@ TEST(ContextMenus, HexDumpMenuWhileTheListHasTheFocus) {
 
 TEST(ContextMenus, ChosenHexDumpCommandIsPostedToTheMainWindow) {
     MainWindowFixture f;
-    HWND dump = f.state()->hexDump;
+    HWND dump = f.state()->viewer.hexDump;
     SelectionProbe probe(dump, 0, 3);
     focus(dump);
     PopupMenuDriver driver([&](HWND w, HMENU) {
@@ -585,27 +585,27 @@ TEST(ContextMenus, ViewerPaneMenuOnlyForBitmaps) {
     MainWindowFixture f;
     MainWindowState* s = f.state();
     RECT r;
-    GetWindowRect(s->viewerPane, &r);
+    GetWindowRect(s->viewer.viewerPane, &r);
     LPARAM at = MAKELPARAM(r.left + 10, r.top + 10);
     {
         PopupMenuDriver driver([](HWND, HMENU) { EndMenu(); }, 300);
-        SendMessageW(f.window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(s->viewerPane), at);  // no entry
+        SendMessageW(f.window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(s->viewer.viewerPane), at);  // no entry
         pump_for(350);
         EXPECT_FALSE(driver.opened());
     }
     for (INT format : {static_cast<INT>(CF_TEXT), static_cast<INT>(CF_BITMAP), 0}) {
         DibEntry entry(s, format);
         PopupMenuDriver driver([](HWND, HMENU) { EndMenu(); }, 300);
-        SendMessageW(f.window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(s->viewerPane), at);
+        SendMessageW(f.window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(s->viewer.viewerPane), at);
         pump_for(350);
         EXPECT_FALSE(driver.opened()) << format;
     }
     {
         // An active index past the table (a stale index) is not read.
         DibEntry entry(s, CF_DIB);
-        s->activeEntry = 1;
+        s->entries.active = 1;
         PopupMenuDriver driver([](HWND, HMENU) { EndMenu(); }, 300);
-        SendMessageW(f.window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(s->viewerPane), at);
+        SendMessageW(f.window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(s->viewer.viewerPane), at);
         pump_for(350);
         EXPECT_FALSE(driver.opened());
     }
@@ -625,14 +625,14 @@ TEST(ContextMenus, ViewerPaneMenuOnlyForBitmaps) {
             }
             EndMenu();
         });
-        SendMessageW(f.window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(s->viewerPane), at);
+        SendMessageW(f.window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(s->viewer.viewerPane), at);
         ASSERT_TRUE(driver.opened()) << format;
         EXPECT_EQ(texts, (std::vector<std::wstring>{L"Don't fit bitmaps to view", L"Fit bitmaps to view",
                                                      L"Fit only large bitmaps to view"}));
         EXPECT_EQ(checked, (std::vector<bool>{false, true, false}));
         // Dismissing it changes nothing, and nothing is posted.
-        EXPECT_EQ(s->fitMode, 1);
-        EXPECT_EQ(s->centerBitmap, 1);
+        EXPECT_EQ(s->viewer.fitMode, 1);
+        EXPECT_EQ(s->viewer.centerBitmap, 1);
         MSG msg;
         EXPECT_FALSE(PeekMessageW(&msg, f.window, WM_COMMAND, WM_COMMAND, PM_NOREMOVE));
     }
@@ -643,31 +643,31 @@ TEST(ContextMenus, ViewerPaneMenuChoosesTheFitMode) {
     MainWindowState* s = f.state();
     DibEntry entry(s, CF_DIB);
     RECT r;
-    GetWindowRect(s->viewerPane, &r);
+    GetWindowRect(s->viewer.viewerPane, &r);
     LPARAM at = MAKELPARAM(r.left + 10, r.top + 10);
     auto choose = [&](int downs) {
         PopupMenuDriver driver([downs](HWND w, HMENU) {
             for (int i = 0; i < downs; ++i) PostMessageW(w, WM_KEYDOWN, VK_DOWN, 0);
             PostMessageW(w, WM_KEYDOWN, VK_RETURN, 0);
         });
-        SendMessageW(f.window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(s->viewerPane), at);
+        SendMessageW(f.window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(s->viewer.viewerPane), at);
         EXPECT_TRUE(driver.opened());
     };
     choose(1);  // "Don't fit bitmaps to view"
-    EXPECT_EQ(s->fitMode, 0);
-    EXPECT_EQ(s->centerBitmap, 0);
+    EXPECT_EQ(s->viewer.fitMode, 0);
+    EXPECT_EQ(s->viewer.centerBitmap, 0);
     choose(3);  // "Fit only large bitmaps to view"
-    EXPECT_EQ(s->fitMode, 2);
-    EXPECT_EQ(s->centerBitmap, 1);
+    EXPECT_EQ(s->viewer.fitMode, 2);
+    EXPECT_EQ(s->viewer.centerBitmap, 1);
     // The mark follows the mode; TPM_RETURNCMD posts nothing.
     bool third_checked = false;
     PopupMenuDriver driver([&](HWND, HMENU m) {
         third_checked = GetMenuState(m, 1002, MF_BYCOMMAND) & MF_CHECKED;
         EndMenu();
     });
-    SendMessageW(f.window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(s->viewerPane), at);
+    SendMessageW(f.window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(s->viewer.viewerPane), at);
     EXPECT_TRUE(third_checked);
-    EXPECT_EQ(s->fitMode, 2);
+    EXPECT_EQ(s->viewer.fitMode, 2);
     MSG msg;
     EXPECT_FALSE(PeekMessageW(&msg, f.window, WM_COMMAND, WM_COMMAND, PM_NOREMOVE));
 }

@@ -26,16 +26,16 @@ struct GotoFixture : MainWindowFixture {
             for (int i = 0; i < 256; ++i) p[i] = static_cast<BYTE>(i);
             GlobalUnlock(block);
         }
-        SendMessageW(state()->hexDump, UIHDM_SETDATA, 256, reinterpret_cast<LPARAM>(block));
+        SendMessageW(state()->viewer.hexDump, UIHDM_SETDATA, 256, reinterpret_cast<LPARAM>(block));
         goto_offset = goto_count = 0;
     }
     ~GotoFixture() {
-        if (IsWindow(window)) SendMessageW(state()->hexDump, UIHDM_SETDATA, 0, 0);
+        if (IsWindow(window)) SendMessageW(state()->viewer.hexDump, UIHDM_SETDATA, 0, 0);
         GlobalFree(block);
     }
     std::pair<int, int> selection() const {
         int anchor = -1, caret = -1;
-        SendMessageW(state()->hexDump, UIHDM_GETSEL, reinterpret_cast<WPARAM>(&anchor), reinterpret_cast<LPARAM>(&caret));
+        SendMessageW(state()->viewer.hexDump, UIHDM_GETSEL, reinterpret_cast<WPARAM>(&anchor), reinterpret_cast<LPARAM>(&caret));
         return {anchor, caret};
     }
 };
@@ -91,7 +91,7 @@ TEST(GotoDialog, SelectsTheRangeFocusesTheDumpAndRemembersTheValues) {
     }
     EXPECT_EQ(goto_offset, 16u);
     EXPECT_EQ(goto_count, 32u);
-    EXPECT_EQ(GetFocus(), f.state()->hexDump);
+    EXPECT_EQ(GetFocus(), f.state()->viewer.hexDump);
     EXPECT_EQ(f.selection(), std::make_pair(16, 48));
     // The two fields line up although their captions differ in width.
     EXPECT_EQ(offsetField.left, countField.left);

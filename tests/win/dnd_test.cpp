@@ -73,14 +73,14 @@ TEST(DropTarget, EnterAndOverOfferCopyAndDropAnswersNone) {
             EXPECT_EQ(target->DragLeave(), S_OK);
         }
     }
-    EXPECT_EQ(f.state()->entryCount, 0);  // hovering captures nothing
+    EXPECT_EQ(f.state()->entries.count, 0);  // hovering captures nothing
 
     DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
     ASSERT_EQ(target->DragEnter(&obj, MK_LBUTTON, pt, &effect), S_OK);
     effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
     EXPECT_EQ(target->Drop(&obj, 0, pt, &effect), S_OK);
     EXPECT_EQ(effect, DWORD{DROPEFFECT_NONE});
-    EXPECT_EQ(f.state()->entryCount, 1);
+    EXPECT_EQ(f.state()->entries.count, 1);
     EXPECT_EQ(list_cell(f.state()->listView, 0, 5), L"12");
     EXPECT_EQ(window_text(f.window), L"Clipnook [Dropped Object]");
     EXPECT_EQ(obj.refs, 1);  // nothing of the object is kept after the drop
@@ -90,7 +90,7 @@ TEST(DropTarget, EnterAndOverOfferCopyAndDropAnswersNone) {
 TEST(DropTarget, DroppingAnObjectWithoutFormatsLeavesTheList) {
     MainWindowFixture f;
     IDropTarget* target = uidad_interface(f.state()->dropTarget);
-    main_on_ascii_table(f.window);
+    entry_add_ascii_table(&f.state()->entries);
     TestDataObject empty;
     DWORD effect = DROPEFFECT_MOVE;
     POINTL pt{0, 0};
@@ -98,7 +98,7 @@ TEST(DropTarget, DroppingAnObjectWithoutFormatsLeavesTheList) {
     effect = DROPEFFECT_MOVE;
     EXPECT_EQ(target->Drop(&empty, 0, pt, &effect), S_OK);
     EXPECT_EQ(effect, DWORD{DROPEFFECT_NONE});
-    EXPECT_EQ(f.state()->entryCount, 1);
+    EXPECT_EQ(f.state()->entries.count, 1);
     EXPECT_EQ(list_cell(f.state()->listView, 0, 0), L"ASCII Table");
     EXPECT_EQ(window_text(f.window), L"Clipnook [Files & Tables]");
 }
@@ -125,7 +125,7 @@ TEST(DropTarget, DropWithFormatsOfEveryKindCapturesThemAll) {
     EXPECT_EQ(list_cell(lv, 2, 5), L"");
     EXPECT_EQ(list_cell(lv, 3, 5), L"?NULL");
     EXPECT_EQ(list_cell(lv, 4, 5), L"9");
-    EXPECT_EQ(f.state()->activeEntry, 0);
+    EXPECT_EQ(f.state()->entries.active, 0);
     EXPECT_EQ(obj.media.refs, 0);
     EXPECT_EQ(obj.enumeratorsAlive, 0);
 }
@@ -177,16 +177,16 @@ TEST(DropTarget, ConstructionChecksItsArgumentsAndCountsReferences) {
     MainWindowFixture f;
     static const FORMATETC none[1] = {};
     DropTarget* target = reinterpret_cast<DropTarget*>(1);
-    EXPECT_EQ(uidad_IDropTarget_Construct(nullptr, f.window, none), E_INVALIDARG);
-    EXPECT_EQ(uidad_IDropTarget_Construct(&target, nullptr, none), E_INVALIDARG);
-    EXPECT_EQ(uidad_IDropTarget_Construct(&target, f.window, nullptr), E_INVALIDARG);
+    EXPECT_EQ(uidad_IDropTarget_Construct(nullptr, f.window, none, DropHandler{}), E_INVALIDARG);
+    EXPECT_EQ(uidad_IDropTarget_Construct(&target, nullptr, none, DropHandler{}), E_INVALIDARG);
+    EXPECT_EQ(uidad_IDropTarget_Construct(&target, f.window, nullptr, DropHandler{}), E_INVALIDARG);
     EXPECT_EQ(IDropTargetHelper_Create(nullptr), E_INVALIDARG);
 
     FORMATETC list[3] = {formatetc(CF_TEXT, TYMED_HGLOBAL), formatetc(CF_DIB, TYMED_HGLOBAL), {}};
     std::string log;
     {
         StdoutCapture capture;
-        ASSERT_EQ(uidad_IDropTarget_Construct(&target, f.window, list), S_OK);
+        ASSERT_EQ(uidad_IDropTarget_Construct(&target, f.window, list, DropHandler{}), S_OK);
         ASSERT_TRUE(target);
         EXPECT_EQ(uidad_IDropTarget_AddRef(target), 2u);
         EXPECT_EQ(uidad_IDropTarget_AddRef(target), 3u);
@@ -203,15 +203,15 @@ TEST(DropTarget, UnregisteringBalancesOleAndToleratesNothingRegistered) {
     DropTarget* none = nullptr;
     uidad_drop_unregister(f.window, &none);
     uidad_drop_unregister(f.window, nullptr);
-    EXPECT_FALSE(uidad_drop_register(f.window, &none, nullptr));
+    EXPECT_FALSE(uidad_drop_register(f.window, &none, nullptr, DropHandler{}));
     EXPECT_EQ(none, nullptr);
     // A second target on a child window registers and unregisters cleanly; OLE
     // stays initialised for the main window afterwards.
     static const FORMATETC empty[1] = {};
     DropTarget* second = nullptr;
-    ASSERT_TRUE(uidad_drop_register(f.state()->hexDump, &second, empty));
+    ASSERT_TRUE(uidad_drop_register(f.state()->viewer.hexDump, &second, empty, DropHandler{}));
     ASSERT_TRUE(second);
-    uidad_drop_unregister(f.state()->hexDump, &second);
+    uidad_drop_unregister(f.state()->viewer.hexDump, &second);
     EXPECT_EQ(second, nullptr);
     IDataObject* clipboard = nullptr;
     EXPECT_EQ(OleGetClipboard(&clipboard), S_OK);

@@ -1,10 +1,11 @@
 // The entry table, the capture of data objects and of the real clipboard,
 // file and ASCII-table entries, and the global-memory helpers, under Wine.
+#include "app/commands.h"
 #include "win_test_util.h"
 #include "test_data_object.h"
 #include "entries/entries.h"
-#include "entries/entry.h"
-#include "entries/entries_internal.h"
+#include "entries/entry_table.h"
+#include "entries/entries.h"
 
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -102,13 +103,13 @@ TEST(Capture, EveryOfferedFormatBecomesARowWithItsOwnCopy) {
     {
         FreeSpy spy;
         ASSERT_TRUE(spy.registered);
-        entry_capture_data_object(f.window, &obj);
+        entry_capture_data_object(&f.state()->entries, &obj);
         ASSERT_EQ(obj.devices.size(), 1u);
         EXPECT_TRUE(spy.was_freed(obj.devices[0])) << "the target-device block is the receiver's to free";
     }
 
     HWND lv = s->listView;
-    ASSERT_EQ(s->entryCount, 8);
+    ASSERT_EQ(s->entries.count, 8);
     ASSERT_EQ(list_count(lv), 8);
     EXPECT_EQ(list_row(lv, 0), (Row{L"CF_UNICODETEXT", L"All", L"CONTENT", L"-1", L"HGLOBAL+ISTREAM", L"1'024"}));
     EXPECT_EQ(list_row(lv, 1), (Row{L"Clipnook Test Private", L"All", L"CONTENT", L"-1", L"HGLOBAL", L"?GetData"}));
@@ -123,7 +124,7 @@ TEST(Capture, EveryOfferedFormatBecomesARowWithItsOwnCopy) {
     EXPECT_EQ(list_row(lv, 7), (Row{L"CF_TIFF", L"All", L"3", L"0", L"HGLOBAL", L"?Dup"}));
 
     // Own copies: equal bytes, other handles, the allocated size kept.
-    const DataEntry* e = s->entries;
+    const DataEntry* e = s->entries.items;
     EXPECT_EQ(e[0].format, CF_UNICODETEXT);
     EXPECT_EQ(e[0].size, 1024u);
     EXPECT_EQ(block_bytes(e[0].data), unicode);
@@ -156,7 +157,7 @@ TEST(Capture, EveryOfferedFormatBecomesARowWithItsOwnCopy) {
     // Row 0 is selected, focused and active; no other row is selected.
     EXPECT_EQ(list_state(lv, 0), static_cast<UINT>(LVIS_SELECTED | LVIS_FOCUSED));
     for (int i = 1; i < 8; ++i) EXPECT_EQ(list_state(lv, i) & LVIS_SELECTED, 0u) << i;
-    EXPECT_EQ(s->activeEntry, 0);
+    EXPECT_EQ(s->entries.active, 0);
     EXPECT_EQ(window_text(f.window), L"Clipnook [Dropped Object]");
 }
 
@@ -165,7 +166,7 @@ TEST(Capture, ABlockThatCannotBeCopiedIsLogged) {
     TestDataObject obj;
     obj.add(formatetc(CF_TIFF, TYMED_HGLOBAL), Answer::Block, {});
     StdoutCapture log;
-    entry_capture_data_object(f.window, &obj);
+    entry_capture_data_object(&f.state()->entries, &obj);
     std::string text = log.stop();
     EXPECT_NE(text.find("Main            GlobalLock( In) failed on $"), std::string::npos) << text;
     EXPECT_EQ(list_cell(f.state()->listView, 0, 5), L"?Dup");
@@ -177,38 +178,38 @@ TEST(Capture, ANewCaptureReplacesTheListButAnEmptyObjectLeavesIt) {
     TestDataObject first;
     first.add(formatetc(CF_TEXT, TYMED_HGLOBAL), Answer::Block, pattern(3));
     first.add(formatetc(CF_OEMTEXT, TYMED_HGLOBAL), Answer::Block, pattern(4));
-    entry_capture_data_object(f.window, &first);
-    ASSERT_EQ(s->entryCount, 2);
+    entry_capture_data_object(&f.state()->entries, &first);
+    ASSERT_EQ(s->entries.count, 2);
 
     TestDataObject empty;
-    entry_capture_data_object(f.window, &empty);
-    EXPECT_EQ(s->entryCount, 2);
+    entry_capture_data_object(&f.state()->entries, &empty);
+    EXPECT_EQ(s->entries.count, 2);
     EXPECT_EQ(list_count(s->listView), 2);
-    EXPECT_EQ(s->entries[1].size, 4u);
+    EXPECT_EQ(s->entries.items[1].size, 4u);
     EXPECT_EQ(empty.enumeratorsAlive, 0);
 
     TestDataObject noEnumerator;
     noEnumerator.enumFails = true;
-    entry_capture_data_object(f.window, &noEnumerator);
-    EXPECT_EQ(s->entryCount, 2);
+    entry_capture_data_object(&f.state()->entries, &noEnumerator);
+    EXPECT_EQ(s->entries.count, 2);
 
     main_set_title(f.window, L"Something");
     TestDataObject second;
     second.add(formatetc(CF_LOCALE, TYMED_HGLOBAL), Answer::Block, pattern(4));
-    entry_capture_data_object(f.window, &second);
-    EXPECT_EQ(s->entryCount, 1);
+    entry_capture_data_object(&f.state()->entries, &second);
+    EXPECT_EQ(s->entries.count, 1);
     EXPECT_EQ(list_count(s->listView), 1);
     EXPECT_EQ(list_cell(s->listView, 0, 0), L"CF_LOCALE");
     EXPECT_EQ(window_text(f.window), L"Clipnook [Dropped Object]");
-    EXPECT_EQ(s->activeEntry, 0);
+    EXPECT_EQ(s->entries.active, 0);
 }
 
 TEST(Capture, AnEnumeratorThatNeverEndsIsCut) {
     MainWindowFixture f;
     TestDataObject obj;
     obj.endless = true;
-    entry_capture_formats(f.window, &obj, 6);
-    EXPECT_EQ(f.state()->entryCount, 6);
+    entry_capture_formats(&f.state()->entries, &obj, 6);
+    EXPECT_EQ(f.state()->entries.count, 6);
     EXPECT_EQ(list_count(f.state()->listView), 6);
     EXPECT_EQ(obj.getDataCalls, 0);  // stream-only offers are never fetched
     EXPECT_EQ(obj.enumeratorsAlive, 0);
@@ -239,12 +240,12 @@ TEST(Clipboard, TheClipboardFormatsAreListedWithSizesAndRegisteredNames) {
     main_on_clipboard(f.window);
 
     EXPECT_EQ(window_text(f.window), L"Clipnook [Clipboard]");
-    ASSERT_GE(s->entryCount, 2);
+    ASSERT_GE(s->entries.count, 2);
     int textRow = -1, sampleRow = -1;
-    for (int i = 0; i < s->entryCount; ++i) {
-        if (s->entries[i].format == CF_TEXT) textRow = i;
-        if (s->entries[i].format == static_cast<INT>(sample)) sampleRow = i;
-        if (s->entries[i].format == CF_LOCALE && list_cell(s->listView, i, 4).empty()) {
+    for (int i = 0; i < s->entries.count; ++i) {
+        if (s->entries.items[i].format == CF_TEXT) textRow = i;
+        if (s->entries.items[i].format == static_cast<INT>(sample)) sampleRow = i;
+        if (s->entries.items[i].format == CF_LOCALE && list_cell(s->listView, i, 4).empty()) {
             EXPECT_EQ(list_cell(s->listView, i, 5), L"");  // offered without a medium: nothing fetched
         }
     }
@@ -254,30 +255,30 @@ TEST(Clipboard, TheClipboardFormatsAreListedWithSizesAndRegisteredNames) {
     // The platform may offer a stream besides the block.
     EXPECT_EQ(list_cell(s->listView, sampleRow, 4).rfind(L"HGLOBAL", 0), 0u);
     EXPECT_EQ(list_cell(s->listView, sampleRow, 5), L"3'000");
-    EXPECT_EQ(s->entries[sampleRow].size, 3000u);
-    EXPECT_EQ(block_bytes(s->entries[sampleRow].data), bytes);
+    EXPECT_EQ(s->entries.items[sampleRow].size, 3000u);
+    EXPECT_EQ(block_bytes(s->entries.items[sampleRow].data), bytes);
     EXPECT_EQ(list_cell(s->listView, textRow, 0), L"CF_TEXT");
-    auto copied = block_bytes(s->entries[textRow].data);
+    auto copied = block_bytes(s->entries.items[textRow].data);
     ASSERT_GE(copied.size(), text.size());
     EXPECT_EQ(std::string(reinterpret_cast<char*>(copied.data())), "hello");
-    EXPECT_EQ(s->activeEntry, 0);
+    EXPECT_EQ(s->entries.active, 0);
     EXPECT_EQ(list_state(s->listView, 0), static_cast<UINT>(LVIS_SELECTED | LVIS_FOCUSED));
 
     // The copies outlive the clipboard's content.
     ASSERT_TRUE(put_on_clipboard(f.window, {}));
-    EXPECT_EQ(block_bytes(s->entries[sampleRow].data), bytes);
+    EXPECT_EQ(block_bytes(s->entries.items[sampleRow].data), bytes);
 }
 
 TEST(Clipboard, AnEmptyClipboardGivesAnEmptyListTitledClipboard) {
     MainWindowFixture f;
     MainWindowState* s = f.state();
-    main_on_ascii_table(f.window);
-    ASSERT_EQ(s->entryCount, 1);
+    entry_add_ascii_table(&f.state()->entries);
+    ASSERT_EQ(s->entries.count, 1);
     ASSERT_TRUE(put_on_clipboard(f.window, {}));
     main_on_clipboard(f.window);
-    EXPECT_EQ(s->entryCount, 0);
+    EXPECT_EQ(s->entries.count, 0);
     EXPECT_EQ(list_count(s->listView), 0);
-    EXPECT_EQ(s->activeEntry, -1);
+    EXPECT_EQ(s->entries.active, -1);
     EXPECT_EQ(window_text(f.window), L"Clipnook [Clipboard]");
 }
 
@@ -286,42 +287,42 @@ TEST(Clipboard, AnEmptyClipboardGivesAnEmptyListTitledClipboard) {
 TEST(EntryTable, GrowsFourAtATimeAndClearingKeepsTheArray) {
     MainWindowFixture f;
     MainWindowState* s = f.state();
-    EXPECT_EQ(s->entries, nullptr);
+    EXPECT_EQ(s->entries.items, nullptr);
     for (int i = 0; i < 4; ++i) {
-        ASSERT_TRUE(entry_append(s));
-        s->entries[i].format = 100 + i;
-        s->entries[i].size = 10u * i;
-        s->entries[i].scrollOffset = i;
+        ASSERT_TRUE(entry_append(&s->entries));
+        s->entries.items[i].format = 100 + i;
+        s->entries.items[i].size = 10u * i;
+        s->entries.items[i].scrollOffset = i;
     }
-    EXPECT_EQ(s->entryCapacity, 4);
-    ASSERT_TRUE(entry_append(s));
-    EXPECT_EQ(s->entryCapacity, 8);
-    EXPECT_EQ(s->entryCount, 5);
+    EXPECT_EQ(s->entries.capacity, 4);
+    ASSERT_TRUE(entry_append(&s->entries));
+    EXPECT_EQ(s->entries.capacity, 8);
+    EXPECT_EQ(s->entries.count, 5);
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(s->entries[i].format, 100 + i);
-        EXPECT_EQ(s->entries[i].size, 10u * i);
-        EXPECT_EQ(s->entries[i].scrollOffset, i);
+        EXPECT_EQ(s->entries.items[i].format, 100 + i);
+        EXPECT_EQ(s->entries.items[i].size, 10u * i);
+        EXPECT_EQ(s->entries.items[i].scrollOffset, i);
     }
-    const DataEntry& fresh = s->entries[4];
+    const DataEntry& fresh = s->entries.items[4];
     EXPECT_TRUE(!fresh.data && !fresh.size && !fresh.format && !fresh.selectionAnchor && !fresh.selectionCaret &&
                 !fresh.scrollOffset);
     EXPECT_EQ(list_count(s->listView), 5);
 
-    DataEntry* array = s->entries;
-    entry_table_clear(s);
-    EXPECT_EQ(s->entryCount, 0);
-    EXPECT_EQ(s->entryCapacity, 8);
-    EXPECT_EQ(s->entries, array);
-    EXPECT_EQ(s->activeEntry, -1);
+    DataEntry* array = s->entries.items;
+    entry_table_clear(&s->entries);
+    EXPECT_EQ(s->entries.count, 0);
+    EXPECT_EQ(s->entries.capacity, 8);
+    EXPECT_EQ(s->entries.items, array);
+    EXPECT_EQ(s->entries.active, -1);
     EXPECT_EQ(list_count(s->listView), 0);
 
-    main_on_ascii_table(f.window);  // the next entry goes to row 0
-    EXPECT_EQ(s->entryCount, 1);
+    entry_add_ascii_table(&f.state()->entries);  // the next entry goes to row 0
+    EXPECT_EQ(s->entries.count, 1);
     EXPECT_EQ(list_cell(s->listView, 0, 0), L"ASCII Table");
 
-    entry_table_free(s);
-    EXPECT_EQ(s->entries, nullptr);
-    EXPECT_EQ(s->entryCount, 0);
+    entry_table_free(&s->entries);
+    EXPECT_EQ(s->entries.items, nullptr);
+    EXPECT_EQ(s->entries.count, 0);
 }
 
 TEST(EntryTable, TitleAndCellText) {
@@ -330,7 +331,7 @@ TEST(EntryTable, TitleAndCellText) {
     EXPECT_EQ(window_text(f.window), L"Clipnook [Files & Tables]");
     main_set_title(f.window, nullptr);
     EXPECT_EQ(window_text(f.window), L"Clipnook");
-    ASSERT_TRUE(entry_append(f.state()));
+    ASSERT_TRUE(entry_append(&f.state()->entries));
     listview_set_cell_text(f.state()->listView, 0, 3, L"cell");
     EXPECT_EQ(list_cell(f.state()->listView, 0, 3), L"cell");
 }
@@ -429,36 +430,36 @@ TEST(FileEntries, FilesAreAppendedNamedSizedAndRecognised) {
     std::wstring empty = temp_path(L"clipnook_empty2.bin");
     write_file(empty, {});
 
-    main_on_ascii_table(f.window);
-    entry_add_file(f.window, bmp.c_str());
-    entry_add_file(f.window, txt.c_str());
-    entry_add_file(f.window, empty.c_str());                              // cannot be loaded: skipped
-    entry_add_file(f.window, temp_path(L"clipnook_nothing.bin").c_str());  // missing: skipped
+    entry_add_ascii_table(&f.state()->entries);
+    entry_add_file(&f.state()->entries, bmp.c_str());
+    entry_add_file(&f.state()->entries, txt.c_str());
+    entry_add_file(&f.state()->entries, empty.c_str());                              // cannot be loaded: skipped
+    entry_add_file(&f.state()->entries, temp_path(L"clipnook_nothing.bin").c_str());  // missing: skipped
     std::wstring dir = temp_path(L"");
-    entry_add_file(f.window, dir.c_str());  // a folder cannot be read: skipped
-    entry_add_file(f.window, sneaky.c_str());
+    entry_add_file(&f.state()->entries, dir.c_str());  // a folder cannot be read: skipped
+    entry_add_file(&f.state()->entries, sneaky.c_str());
 
     HWND lv = s->listView;
-    ASSERT_EQ(s->entryCount, 4);
+    ASSERT_EQ(s->entries.count, 4);
     EXPECT_EQ(list_row(lv, 1), (Row{L"clipnook pic.bmp", L"-", L"(File)", L"-", L"HGLOBAL", L"1'500"}));
     EXPECT_EQ(list_row(lv, 2), (Row{L"notes.txt", L"-", L"(File)", L"-", L"HGLOBAL", L"3"}));
     EXPECT_EQ(list_row(lv, 3), (Row{L"sneaky.dat", L"-", L"(File)", L"-", L"HGLOBAL", L"2"}));
-    EXPECT_EQ(s->entries[1].format, cf_bitmapfile);
-    EXPECT_EQ(s->entries[1].size, 1500u);
-    EXPECT_EQ(block_bytes(s->entries[1].data), bmpBytes);
-    EXPECT_EQ(s->entries[2].format, 0);
-    EXPECT_EQ(s->entries[3].format, cf_bitmapfile);
+    EXPECT_EQ(s->entries.items[1].format, cf_bitmapfile);
+    EXPECT_EQ(s->entries.items[1].size, 1500u);
+    EXPECT_EQ(block_bytes(s->entries.items[1].data), bmpBytes);
+    EXPECT_EQ(s->entries.items[2].format, 0);
+    EXPECT_EQ(s->entries.items[3].format, cf_bitmapfile);
     // The last added row is selected and shown; the earlier rows stay.
     EXPECT_EQ(list_state(lv, 3), static_cast<UINT>(LVIS_SELECTED | LVIS_FOCUSED));
     EXPECT_EQ(list_state(lv, 0) & LVIS_SELECTED, 0u);
-    EXPECT_EQ(s->activeEntry, 3);
+    EXPECT_EQ(s->entries.active, 3);
     EXPECT_EQ(window_text(f.window), L"Clipnook [Files & Tables]");
 
     // A path without a backslash is its own name.
     wchar_t cwd[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, cwd);
     SetCurrentDirectoryW(temp_path(L"").c_str());
-    entry_add_file(f.window, L"notes.txt");
+    entry_add_file(&f.state()->entries, L"notes.txt");
     SetCurrentDirectoryW(cwd);
     EXPECT_EQ(list_cell(lv, 4, 0), L"notes.txt");
 
@@ -468,16 +469,16 @@ TEST(FileEntries, FilesAreAppendedNamedSizedAndRecognised) {
 TEST(FileEntries, TheAsciiTableHoldsEveryByteInOrder) {
     MainWindowFixture f;
     MainWindowState* s = f.state();
-    main_on_ascii_table(f.window);
-    main_on_ascii_table(f.window);
-    ASSERT_EQ(s->entryCount, 2);
+    entry_add_ascii_table(&f.state()->entries);
+    entry_add_ascii_table(&f.state()->entries);
+    ASSERT_EQ(s->entries.count, 2);
     EXPECT_EQ(list_row(s->listView, 1), (Row{L"ASCII Table", L"-", L"(Table)", L"-", L"HGLOBAL", L"256"}));
     std::vector<unsigned char> all(256);
     for (int i = 0; i < 256; ++i) all[i] = static_cast<unsigned char>(i);
-    EXPECT_EQ(block_bytes(s->entries[1].data), all);
-    EXPECT_EQ(s->entries[1].size, 256u);
-    EXPECT_EQ(s->entries[1].format, 0);
-    EXPECT_EQ(s->activeEntry, 1);
+    EXPECT_EQ(block_bytes(s->entries.items[1].data), all);
+    EXPECT_EQ(s->entries.items[1].size, 256u);
+    EXPECT_EQ(s->entries.items[1].format, 0);
+    EXPECT_EQ(s->entries.active, 1);
     EXPECT_EQ(window_text(f.window), L"Clipnook [Files & Tables]");
 }
 
@@ -501,20 +502,20 @@ void CALLBACK answer_dialog(HWND, UINT, UINT_PTR timer, DWORD) {
 TEST(FileEntries, NewListFromFileClearsOnlyWhenAFileIsChosen) {
     MainWindowFixture f;
     MainWindowState* s = f.state();
-    main_on_ascii_table(f.window);
-    main_on_ascii_table(f.window);
+    entry_add_ascii_table(&f.state()->entries);
+    entry_add_ascii_table(&f.state()->entries);
 
     g_dialog_answer = nullptr;
     SetTimer(nullptr, 0, 100, answer_dialog);
-    main_on_new_list_from_file(f.window);
-    EXPECT_EQ(s->entryCount, 2) << "cancelling leaves the list";
+    SendMessageW(f.window, WM_COMMAND, IDM_OPEN_FILE, 0);
+    EXPECT_EQ(s->entries.count, 2) << "cancelling leaves the list";
 
     std::wstring path = temp_path(L"clipnook_chosen.bin");
     write_file(path, pattern(1000));
     g_dialog_answer = path.c_str();
     SetTimer(nullptr, 0, 100, answer_dialog);
-    main_on_new_list_from_file(f.window);
-    ASSERT_EQ(s->entryCount, 1);
+    SendMessageW(f.window, WM_COMMAND, IDM_OPEN_FILE, 0);
+    ASSERT_EQ(s->entries.count, 1);
     EXPECT_EQ(list_row(s->listView, 0), (Row{L"clipnook_chosen.bin", L"-", L"(File)", L"-", L"HGLOBAL", L"1'000"}));
     EXPECT_EQ(std::wstring(main_file_path), path) << "the chosen path is kept for the next dialog";
     DeleteFileW(path.c_str());

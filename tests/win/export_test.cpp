@@ -3,7 +3,7 @@
 #include "modal_util.h"
 #include "win_test_util.h"
 
-#include "app/center_core.h"
+#include "base/center_core.h"
 #include "app/commands.h"
 #include "export/array_core.h"
 #include "export/export.h"
@@ -50,7 +50,7 @@ struct ExportFixture : MainWindowFixture {
     HGLOBAL block = nullptr;
 
     ExportFixture() {
-        dump = state()->hexDump;
+        dump = state()->viewer.hexDump;
         g_dump_proc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(dump, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&spy_proc)));
         SetFocus(dump);
@@ -215,7 +215,7 @@ void export_with(ExportFixture& f, int command, DialogScript& script) {
     g_script = &script;
     g_expected_owner = f.window;
     UINT_PTR timer = SetTimer(nullptr, 0, 50, drive_dialog);
-    main_on_export_as(f.window, command);
+    SendMessageW(f.window, WM_COMMAND, command, 0);
     KillTimer(nullptr, timer);
     g_script = nullptr;
 }
@@ -228,7 +228,7 @@ TEST(CopyAs, EveryNotationOnTheClipboardAsText) {
     ExportFixture f;
     auto d = ten_bytes();
     f.set_data(d, 0, 10);
-    main_on_copy_as(f.window, IDM_COPY_AS_C_ARRAY);
+    SendMessageW(f.window, WM_COMMAND, IDM_COPY_AS_C_ARRAY, 0);
     EXPECT_EQ(clipboard_text(),
               "/* StartOffset: 0x00000000, EndOffset: 0x0000000A, Length: 0x0000000A */\r\n"
               "static const unsigned char rawData[10] = {\r\n"
@@ -241,7 +241,7 @@ TEST(CopyAs, EveryNotationOnTheClipboardAsText) {
     f.set_data(big, 250, 37);
     for (int i = 0; i < 6; ++i) {
         ASSERT_TRUE(put_clipboard_text("old"));
-        main_on_copy_as(f.window, IDM_COPY_AS_C_ARRAY + i);
+        SendMessageW(f.window, WM_COMMAND, IDM_COPY_AS_C_ARRAY + i, 0);
         EXPECT_EQ(clipboard_text(), expected_array(*array_notations[i], big, 37, 250)) << array_notations[i]->name;
     }
 }
@@ -257,7 +257,7 @@ TEST(CopyAs, DumpIsTheHexDumpsOwnText) {
     GlobalUnlock(direct);
     GlobalFree(direct);
     ASSERT_FALSE(expected.empty());
-    main_on_copy_as(f.window, IDM_COPY_AS_DUMP);
+    SendMessageW(f.window, WM_COMMAND, IDM_COPY_AS_DUMP, 0);
     EXPECT_EQ(clipboard_text(), expected);
 }
 
@@ -267,8 +267,8 @@ TEST(CopyAs, NothingHappensWithoutHexDumpFocus) {
     SetFocus(f.state()->listView);
     ASSERT_TRUE(put_clipboard_text("keep me"));
     LogCapture log;
-    main_on_copy_as(f.window, IDM_COPY_AS_C_ARRAY);
-    main_on_export_as(f.window, IDM_EXPORT);  // would block in a dialog if it acted
+    SendMessageW(f.window, WM_COMMAND, IDM_COPY_AS_C_ARRAY, 0);
+    SendMessageW(f.window, WM_COMMAND, IDM_EXPORT, 0);  // would block in a dialog if it acted
     EXPECT_EQ(clipboard_text(), "keep me");
     EXPECT_TRUE(log.lines().empty());
 }
@@ -279,8 +279,8 @@ TEST(CopyAs, FailuresBeepAndLogAndKeepTheClipboard) {
     {
         // No data in the hex dump.
         LogCapture log;
-        main_on_copy_as(f.window, IDM_COPY_AS_JAVA_ARRAY);
-        main_on_copy_as(f.window, IDM_COPY_AS_DUMP);
+        SendMessageW(f.window, WM_COMMAND, IDM_COPY_AS_JAVA_ARRAY, 0);
+        SendMessageW(f.window, WM_COMMAND, IDM_COPY_AS_DUMP, 0);
         EXPECT_EQ(log.count(' ', "main_on_copy_as"), 2);
         EXPECT_EQ(log.count(' ', "main_on_copy_as: error got no data"), 2);
     }
@@ -305,7 +305,7 @@ TEST(CopyAs, FailuresBeepAndLogAndKeepTheClipboard) {
     WaitForSingleObject(opened, 10000);
     {
         LogCapture log;
-        main_on_copy_as(f.window, IDM_COPY_AS_C_ARRAY);
+        SendMessageW(f.window, WM_COMMAND, IDM_COPY_AS_C_ARRAY, 0);
         EXPECT_TRUE(log.has(' ', "main_on_copy_as: error OpenClipboard"));
         EXPECT_FALSE(log.has(' ', "main_on_copy_as: error got no data"));
     }

@@ -3,7 +3,7 @@
 #include "win_test_util.h"
 #include "modal_util.h"
 #include "uiform/link.h"
-#include "app/win_raii.h"
+#include "base/win_raii.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // log_message as the program's runtime writes it: standard output is pointed
 // at a temporary file, the records are read back byte for byte (text mode
 // turns the newline into CR LF), and the prefix is checked field by field.
-#include "app/log.h"
+#include "base/log.h"
 
 #include <windows.h>
 #include <fcntl.h>

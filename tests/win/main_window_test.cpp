@@ -22,14 +22,14 @@ TEST(MainWindow, ChildrenInCreationOrderWithClassesAndIds) {
         EXPECT_EQ(GetDlgCtrlID(kids[i]), expect[i].id) << i;
     }
     MainWindowState* s = f.state();
-    EXPECT_FALSE(IsWindowUnicode(s->ansiEdit));
-    EXPECT_TRUE(IsWindowUnicode(s->wideEdit));
-    EXPECT_FALSE(IsWindowVisible(s->ansiEdit));
-    EXPECT_FALSE(IsWindowVisible(s->wideEdit));
-    EXPECT_EQ(s->activeEntry, -1);
-    EXPECT_EQ(s->fitMode, 1);
-    EXPECT_EQ(s->centerBitmap, 1);
-    EXPECT_EQ(GlobalSize(s->localeText), 256u);
+    EXPECT_FALSE(IsWindowUnicode(s->viewer.ansiEdit));
+    EXPECT_TRUE(IsWindowUnicode(s->viewer.wideEdit));
+    EXPECT_FALSE(IsWindowVisible(s->viewer.ansiEdit));
+    EXPECT_FALSE(IsWindowVisible(s->viewer.wideEdit));
+    EXPECT_EQ(s->entries.active, -1);
+    EXPECT_EQ(s->viewer.fitMode, 1);
+    EXPECT_EQ(s->viewer.centerBitmap, 1);
+    EXPECT_EQ(GlobalSize(s->viewer.localeText), 256u);
 }
 
 TEST(MainWindow, ListViewHasSixColumnsAndExtendedStyles) {
@@ -59,7 +59,7 @@ TEST(MainWindow, ClientAreaIsIdealWidthBy486) {
     MainWindowFixture f;
     RECT r;
     GetClientRect(f.window, &r);
-    int ideal = static_cast<int>(SendMessageW(f.state()->hexDump, UIHDM_GETIDEALWIDTH, 0, 0));
+    int ideal = static_cast<int>(SendMessageW(f.state()->viewer.hexDump, UIHDM_GETIDEALWIDTH, 0, 0));
     EXPECT_EQ(r.right, ideal);
     EXPECT_EQ(r.bottom, 486);
 }
@@ -69,19 +69,19 @@ TEST(MainWindow, ListViewHasFocusAndTabCyclesToHexDump) {
     MainWindowState* s = f.state();
     pump_for(50, f.window);
     EXPECT_EQ(GetFocus(), s->listView);
-    EXPECT_EQ(GetNextDlgTabItem(f.window, s->listView, FALSE), s->hexDump);
-    EXPECT_EQ(GetNextDlgTabItem(f.window, s->hexDump, FALSE), s->listView);
+    EXPECT_EQ(GetNextDlgTabItem(f.window, s->listView, FALSE), s->viewer.hexDump);
+    EXPECT_EQ(GetNextDlgTabItem(f.window, s->viewer.hexDump, FALSE), s->listView);
     // A shown edit comes first in the Tab order.
-    ShowWindow(s->ansiEdit, SW_SHOW);
-    EXPECT_EQ(GetNextDlgTabItem(f.window, nullptr, FALSE), s->ansiEdit);
-    EXPECT_EQ(GetNextDlgTabItem(f.window, s->ansiEdit, FALSE), s->listView);
+    ShowWindow(s->viewer.ansiEdit, SW_SHOW);
+    EXPECT_EQ(GetNextDlgTabItem(f.window, nullptr, FALSE), s->viewer.ansiEdit);
+    EXPECT_EQ(GetNextDlgTabItem(f.window, s->viewer.ansiEdit, FALSE), s->listView);
 }
 
 TEST(MainWindow, EditsDoNotSwallowDialogKeys) {
     MainWindowFixture f;
     MainWindowState* s = f.state();
-    LRESULT a = SendMessageA(s->ansiEdit, WM_GETDLGCODE, 0, 0);
-    LRESULT w = SendMessageW(s->wideEdit, WM_GETDLGCODE, 0, 0);
+    LRESULT a = SendMessageA(s->viewer.ansiEdit, WM_GETDLGCODE, 0, 0);
+    LRESULT w = SendMessageW(s->viewer.wideEdit, WM_GETDLGCODE, 0, 0);
     EXPECT_EQ(a & DLGC_WANTALLKEYS, 0);
     EXPECT_EQ(w & DLGC_WANTALLKEYS, 0);
     EXPECT_NE(w & DLGC_HASSETSEL, 0);  // the rest of the edit's answer is kept
@@ -90,29 +90,29 @@ TEST(MainWindow, EditsDoNotSwallowDialogKeys) {
 TEST(MainWindow, FocusReturnsAfterDeactivation) {
     MainWindowFixture f;
     MainWindowState* s = f.state();
-    SetFocus(s->hexDump);
+    SetFocus(s->viewer.hexDump);
     SendMessageW(f.window, WM_ACTIVATE, WA_INACTIVE, 0);
-    EXPECT_EQ(s->focusWindow, s->hexDump);
+    EXPECT_EQ(s->focusWindow, s->viewer.hexDump);
     SetFocus(s->listView);
     SendMessageW(f.window, WM_ACTIVATE, WA_ACTIVE, 0);
-    EXPECT_EQ(GetFocus(), s->hexDump);
+    EXPECT_EQ(GetFocus(), s->viewer.hexDump);
 }
 
 TEST(MainWindow, MinimiseRemembersFocus) {
     MainWindowFixture f;
     MainWindowState* s = f.state();
-    SetFocus(s->hexDump);
+    SetFocus(s->viewer.hexDump);
     SendMessageW(f.window, WM_SYSCOMMAND, SC_MINIMIZE | 0x3, 0);
-    EXPECT_EQ(s->focusWindow, s->hexDump);
+    EXPECT_EQ(s->focusWindow, s->viewer.hexDump);
     ShowWindow(f.window, SW_RESTORE);
     SetFocus(s->listView);
     SendMessageW(f.window, WM_SETFOCUS, 0, 0);
-    EXPECT_EQ(GetFocus(), s->hexDump);
+    EXPECT_EQ(GetFocus(), s->viewer.hexDump);
 }
 
 TEST(MainWindow, IsHexDumpWindowByClassName) {
     MainWindowFixture f;
-    EXPECT_TRUE(is_hexdump_window(f.state()->hexDump));
+    EXPECT_TRUE(is_hexdump_window(f.state()->viewer.hexDump));
     EXPECT_FALSE(is_hexdump_window(f.state()->listView));
     EXPECT_FALSE(is_hexdump_window(nullptr));
 }

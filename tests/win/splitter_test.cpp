@@ -2,7 +2,7 @@
 // messages to the bar window, limits against the nested bar, the ways a drag
 // is cancelled, the locked style, cursors, painting and the pane messages.
 #include "win_test_util.h"
-#include "app/win_raii.h"
+#include "base/win_raii.h"
 
 #include <gtest/gtest.h>
 #include <initializer_list>
@@ -89,8 +89,8 @@ TEST(SplitterLayout, MainWindowStacksPanesAndBars) {
     RECT client;
     GetClientRect(f.window, &client);
     EXPECT_EQ(client.bottom, 486);
-    RECT lv = child_rect(s->listView), inner = child_rect(s->innerSplitter), hex = child_rect(s->hexDump),
-         outer = child_rect(s->outerSplitter), pane = child_rect(s->viewerPane);
+    RECT lv = child_rect(s->listView), inner = child_rect(s->innerSplitter), hex = child_rect(s->viewer.hexDump),
+         outer = child_rect(s->viewer.outerSplitter), pane = child_rect(s->viewer.viewerPane);
     EXPECT_EQ(lv.top, 0);
     EXPECT_EQ(lv.bottom, 160);
     EXPECT_EQ(inner.top, 160);
@@ -108,12 +108,12 @@ TEST(SplitterLayout, MainWindowStacksPanesAndBars) {
 
     // The pane messages answer what the main window set up.
     HWND first = nullptr, second = nullptr;
-    EXPECT_EQ(SendMessageW(s->outerSplitter, UISPM_GETPANES, reinterpret_cast<WPARAM>(&first),
+    EXPECT_EQ(SendMessageW(s->viewer.outerSplitter, UISPM_GETPANES, reinterpret_cast<WPARAM>(&first),
                            reinterpret_cast<LPARAM>(&second)), 1);
     EXPECT_EQ(first, s->innerSplitter);
-    EXPECT_EQ(second, s->viewerPane);
+    EXPECT_EQ(second, s->viewer.viewerPane);
     EXPECT_EQ(SendMessageW(s->innerSplitter, UISPM_GETPANES, 0, reinterpret_cast<LPARAM>(&second)), 1);
-    EXPECT_EQ(second, s->hexDump);
+    EXPECT_EQ(second, s->viewer.hexDump);
     RECT area{};
     SendMessageW(s->innerSplitter, UISPM_GETAREA, 0, reinterpret_cast<LPARAM>(&area));
     EXPECT_EQ(area.top, 0);
@@ -121,12 +121,12 @@ TEST(SplitterLayout, MainWindowStacksPanesAndBars) {
     EXPECT_EQ(area.right, client.right);
     int horizontal = -1;
     RECT bar{};
-    EXPECT_EQ(SendMessageW(s->outerSplitter, UISPM_GETBAR, reinterpret_cast<WPARAM>(&horizontal),
+    EXPECT_EQ(SendMessageW(s->viewer.outerSplitter, UISPM_GETBAR, reinterpret_cast<WPARAM>(&horizontal),
                            reinterpret_cast<LPARAM>(&bar)), 1);
     EXPECT_EQ(horizontal, 1);
     EXPECT_EQ(bar.top, 323);
     EXPECT_EQ(bar.bottom, 326);
-    EXPECT_TRUE(is_splitter_window(s->outerSplitter));
+    EXPECT_TRUE(is_splitter_window(s->viewer.outerSplitter));
     EXPECT_FALSE(is_splitter_window(s->listView));
     EXPECT_FALSE(is_splitter_window(nullptr));
 }
@@ -137,8 +137,8 @@ TEST(SplitterDrag, InnerBarMovesBetween0And320) {
     drag_to(s->innerSplitter, 100);
     EXPECT_EQ(child_rect(s->innerSplitter).top, 100);
     EXPECT_EQ(child_rect(s->listView).bottom, 100);
-    EXPECT_EQ(child_rect(s->hexDump).top, 103);
-    EXPECT_EQ(child_rect(s->hexDump).bottom, 323);  // the outer bar stays
+    EXPECT_EQ(child_rect(s->viewer.hexDump).top, 103);
+    EXPECT_EQ(child_rect(s->viewer.hexDump).bottom, 323);  // the outer bar stays
 
     drag_to(s->innerSplitter, -400);
     EXPECT_EQ(child_rect(s->innerSplitter).top, 0);
@@ -147,8 +147,8 @@ TEST(SplitterDrag, InnerBarMovesBetween0And320) {
     // Not past the outer bar's area end at 323: 3 pixels above it.
     drag_to(s->innerSplitter, 1000);
     EXPECT_EQ(child_rect(s->innerSplitter).top, 320);
-    EXPECT_EQ(height(child_rect(s->hexDump)), 0);
-    EXPECT_EQ(child_rect(s->outerSplitter).top, 323);
+    EXPECT_EQ(height(child_rect(s->viewer.hexDump)), 0);
+    EXPECT_EQ(child_rect(s->viewer.outerSplitter).top, 323);
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_FALSE(Mouse{s->innerSplitter}.dragging());
 }
@@ -156,20 +156,20 @@ TEST(SplitterDrag, InnerBarMovesBetween0And320) {
 TEST(SplitterDrag, OuterBarMovesBetweenInnerBarAndClientEnd) {
     MainWindowFixture f;
     MainWindowState* s = f.state();
-    drag_to(s->outerSplitter, 0);
-    EXPECT_EQ(child_rect(s->outerSplitter).top, 163);  // right under the inner bar
-    EXPECT_EQ(height(child_rect(s->hexDump)), 0);
-    drag_to(s->outerSplitter, 5000);
-    EXPECT_EQ(child_rect(s->outerSplitter).top, 486 - 3);
-    EXPECT_EQ(height(child_rect(s->viewerPane)), 0);
+    drag_to(s->viewer.outerSplitter, 0);
+    EXPECT_EQ(child_rect(s->viewer.outerSplitter).top, 163);  // right under the inner bar
+    EXPECT_EQ(height(child_rect(s->viewer.hexDump)), 0);
+    drag_to(s->viewer.outerSplitter, 5000);
+    EXPECT_EQ(child_rect(s->viewer.outerSplitter).top, 486 - 3);
+    EXPECT_EQ(height(child_rect(s->viewer.viewerPane)), 0);
 
     // The outer bar moves the inner splitter's area but not its bar: the list
     // view keeps its height, the hex dump takes the change.
-    drag_to(s->outerSplitter, 400);
-    EXPECT_EQ(child_rect(s->outerSplitter).top, 400);
+    drag_to(s->viewer.outerSplitter, 400);
+    EXPECT_EQ(child_rect(s->viewer.outerSplitter).top, 400);
     EXPECT_EQ(child_rect(s->innerSplitter).top, 160);
     EXPECT_EQ(height(child_rect(s->listView)), 160);
-    EXPECT_EQ(child_rect(s->hexDump).bottom, 400);
+    EXPECT_EQ(child_rect(s->viewer.hexDump).bottom, 400);
     RECT area{};
     SendMessageW(s->innerSplitter, UISPM_GETAREA, 0, reinterpret_cast<LPARAM>(&area));
     EXPECT_EQ(area.bottom, 400);
@@ -178,8 +178,8 @@ TEST(SplitterDrag, OuterBarMovesBetweenInnerBarAndClientEnd) {
     drag_to(s->innerSplitter, 1000);
     EXPECT_EQ(child_rect(s->innerSplitter).top, 397);
     // And the outer bar's lower limit follows the inner bar.
-    drag_to(s->outerSplitter, 0);
-    EXPECT_EQ(child_rect(s->outerSplitter).top, 400);
+    drag_to(s->viewer.outerSplitter, 0);
+    EXPECT_EQ(child_rect(s->viewer.outerSplitter).top, 400);
 }
 
 TEST(SplitterDrag, StepsFollowThePointerAndButtonUpKeeps) {
@@ -230,13 +230,13 @@ TEST(SplitterCancel, CancelReturnsWithinTheCurrentLimits) {
     // as the nested bar allows at that moment.
     MainWindowFixture f;
     MainWindowState* s = f.state();
-    Mouse outer{s->outerSplitter};
+    Mouse outer{s->viewer.outerSplitter};
     outer.press({10, 324});
     outer.move({10, 201});
-    ASSERT_EQ(child_rect(s->outerSplitter).top, 200);
-    SendMessageW(s->outerSplitter, WM_RBUTTONDOWN, 0, 0);
-    EXPECT_EQ(child_rect(s->outerSplitter).top, 323);
-    EXPECT_EQ(child_rect(s->hexDump).bottom, 323);
+    ASSERT_EQ(child_rect(s->viewer.outerSplitter).top, 200);
+    SendMessageW(s->viewer.outerSplitter, WM_RBUTTONDOWN, 0, 0);
+    EXPECT_EQ(child_rect(s->viewer.outerSplitter).top, 323);
+    EXPECT_EQ(child_rect(s->viewer.hexDump).bottom, 323);
 }
 
 TEST(SplitterCancel, EscapeHeldAtHoverRestoresTheBar) {
@@ -349,7 +349,7 @@ TEST(SplitterLocked, LockedBarIgnoresTheButtonAndKeepsTheArrow) {
 
 TEST(SplitterPaint, GripUnlessLockedAndOnlyInsideTheArea) {
     MainWindowFixture f;
-    HWND bar = f.state()->outerSplitter;
+    HWND bar = f.state()->viewer.outerSplitter;
     RECT client;
     GetClientRect(bar, &client);
     const int w = client.right, cx = w / 2;
@@ -394,17 +394,17 @@ TEST(SplitterResize, BarsKeepTheirOffsetsFromTheTop) {
     MainWindowFixture f;
     MainWindowState* s = f.state();
     drag_to(s->innerSplitter, 120);
-    drag_to(s->outerSplitter, 300);
+    drag_to(s->viewer.outerSplitter, 300);
     set_client_height(f.window, 600);
     pump_messages();
     EXPECT_EQ(child_rect(s->innerSplitter).top, 120);
-    EXPECT_EQ(child_rect(s->outerSplitter).top, 300);
-    EXPECT_EQ(child_rect(s->viewerPane).top, 303);
-    EXPECT_EQ(child_rect(s->viewerPane).bottom, 600);
+    EXPECT_EQ(child_rect(s->viewer.outerSplitter).top, 300);
+    EXPECT_EQ(child_rect(s->viewer.viewerPane).top, 303);
+    EXPECT_EQ(child_rect(s->viewer.viewerPane).bottom, 600);
     set_client_height(f.window, 400);
     pump_messages();
-    EXPECT_EQ(child_rect(s->outerSplitter).top, 300);
-    EXPECT_EQ(height(child_rect(s->viewerPane)), 97);
+    EXPECT_EQ(child_rect(s->viewer.outerSplitter).top, 300);
+    EXPECT_EQ(height(child_rect(s->viewer.viewerPane)), 97);
     EXPECT_EQ(height(child_rect(s->listView)), 120);
 }
 
@@ -419,17 +419,17 @@ TEST(SplitterResize, WindowLowerThan326LeavesNoViewerArea) {
     // Not clamped: list view and hex dump keep their heights, the bar stays
     // at 323 below the client area, and the viewer area has no height.
     EXPECT_EQ(height(child_rect(s->listView)), 160);
-    EXPECT_EQ(height(child_rect(s->hexDump)), 160);
-    EXPECT_EQ(child_rect(s->outerSplitter).top, 323);
-    EXPECT_LE(height(child_rect(s->viewerPane)), 0);
+    EXPECT_EQ(height(child_rect(s->viewer.hexDump)), 160);
+    EXPECT_EQ(child_rect(s->viewer.outerSplitter).top, 323);
+    EXPECT_LE(height(child_rect(s->viewer.viewerPane)), 0);
     // A drag puts the bar inside the client area again, not above the inner bar.
-    drag_to(s->outerSplitter, 100);
-    EXPECT_EQ(child_rect(s->outerSplitter).top, 163);
+    drag_to(s->viewer.outerSplitter, 100);
+    EXPECT_EQ(child_rect(s->viewer.outerSplitter).top, 163);
     // Lower than the inner bar's end: the client end minus 3 wins over it.
     set_client_height(f.window, 120);
     pump_messages();
-    drag_to(s->outerSplitter, 100);
-    EXPECT_EQ(child_rect(s->outerSplitter).top, 117);
+    drag_to(s->viewer.outerSplitter, 100);
+    EXPECT_EQ(child_rect(s->viewer.outerSplitter).top, 117);
     EXPECT_EQ(height(child_rect(s->listView)), 160);
 }
 
@@ -437,23 +437,23 @@ TEST(SplitterPanes, SetPanesKeepsMinusOneAndLaysOutEachChange) {
     MainWindowFixture f;
     MainWindowState* s = f.state();
     // Move the viewer pane away: (-1, -1) must neither store nor lay out.
-    SetWindowPos(s->viewerPane, nullptr, 5, 5, 10, 10, SWP_NOZORDER);
-    EXPECT_EQ(SendMessageW(s->outerSplitter, UISPM_SETPANES, static_cast<WPARAM>(-1), -1), 1);
-    RECT r = child_rect(s->viewerPane);
+    SetWindowPos(s->viewer.viewerPane, nullptr, 5, 5, 10, 10, SWP_NOZORDER);
+    EXPECT_EQ(SendMessageW(s->viewer.outerSplitter, UISPM_SETPANES, static_cast<WPARAM>(-1), -1), 1);
+    RECT r = child_rect(s->viewer.viewerPane);
     EXPECT_EQ(r.top, 5);
     EXPECT_EQ(r.right, 15);
 
     // Replacing the second pane lays the new one out below the bar.
-    EXPECT_EQ(SendMessageW(s->outerSplitter, UISPM_SETPANES, static_cast<WPARAM>(-1),
-                           reinterpret_cast<LPARAM>(s->ansiEdit)), 1);
-    r = child_rect(s->ansiEdit);
+    EXPECT_EQ(SendMessageW(s->viewer.outerSplitter, UISPM_SETPANES, static_cast<WPARAM>(-1),
+                           reinterpret_cast<LPARAM>(s->viewer.ansiEdit)), 1);
+    r = child_rect(s->viewer.ansiEdit);
     EXPECT_EQ(r.top, 326);
     EXPECT_EQ(r.bottom, 486);
     HWND first = nullptr, second = nullptr;
-    SendMessageW(s->outerSplitter, UISPM_GETPANES, reinterpret_cast<WPARAM>(&first),
+    SendMessageW(s->viewer.outerSplitter, UISPM_GETPANES, reinterpret_cast<WPARAM>(&first),
                  reinterpret_cast<LPARAM>(&second));
     EXPECT_EQ(first, s->innerSplitter);
-    EXPECT_EQ(second, s->ansiEdit);
+    EXPECT_EQ(second, s->viewer.ansiEdit);
 
     // A null pane is skipped; a handle that is no window is simply not moved.
     EXPECT_EQ(SendMessageW(s->innerSplitter, UISPM_SETPANES, 0, reinterpret_cast<LPARAM>(HWND(0x7ff0))), 1);

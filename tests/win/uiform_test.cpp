@@ -2,7 +2,7 @@
 // read-back of every kind, the refused OK, Cancel, focus, size, centring,
 // enabling, radio rows, owner-drawn colours, the tree dump and the background.
 #include "win_test_util.h"
-#include "app/win_raii.h"
+#include "base/win_raii.h"
 #include "uiform/background.h"
 #include "uiform/uiform.h"
 #include "output_capture.h"

@@ -1,9 +1,10 @@
 // Viewer switching and the viewer pane, with a real main window: entries are
 // selected through the list view, bitmaps are painted through
 // viewer_pane_paint into a memory DC and checked pixel by pixel.
+#include "app/commands.h"
 #include "win_test_util.h"
 #include "entries/entries.h"
-#include "entries/entry.h"
+#include "entries/entry_table.h"
 #include "viewer/viewer.h"
 
 #include <commctrl.h>
@@ -23,9 +24,9 @@ using Bytes = std::vector<uint8_t>;
 
 // Appends an entry owning a copy of `bytes` (no block when `withData` is false).
 int add_entry(MainWindowState* s, INT format, const Bytes& bytes, bool withData = true) {
-    EXPECT_TRUE(entry_append(s));
-    int i = s->entryCount - 1;
-    DataEntry& e = s->entries[i];
+    EXPECT_TRUE(entry_append(&s->entries));
+    int i = s->entries.count - 1;
+    DataEntry& e = s->entries.items[i];
     e.format = format;
     if (withData) {
         e.data = GlobalAlloc(GMEM_MOVEABLE, bytes.empty() ? 1 : bytes.size());
@@ -49,7 +50,7 @@ void select_row(MainWindowState* s, int row) {
 
 HWND second_pane(MainWindowState* s) {
     HWND first = nullptr, second = nullptr;
-    SendMessageW(s->outerSplitter, UISPM_GETPANES, reinterpret_cast<WPARAM>(&first),
+    SendMessageW(s->viewer.outerSplitter, UISPM_GETPANES, reinterpret_cast<WPARAM>(&first),
                  reinterpret_cast<LPARAM>(&second));
     return second;
 }
@@ -237,7 +238,7 @@ public:
     }
     void paint(MainWindowState* s) {
         RECT r{0, 0, w_, h_};
-        viewer_pane_paint(s, dc_, &r);
+        viewer_pane_paint(&s->viewer, &s->entries, dc_, &r);
         GdiFlush();
     }
     COLORREF at(int x, int y) const {
@@ -276,7 +277,7 @@ void expect_message(MainWindowState* s, const wchar_t* text, int w = 400, int h 
     c.paint(s);
     EXPECT_EQ(c.at(0, 0), RGB(255, 255, 255)) << "white background for " << testing::PrintToString(std::wstring(text));
     RECT ink = c.ink(RGB(255, 255, 255));
-    HGDIOBJ old = SelectObject(c.dc(), s->viewerFont);
+    HGDIOBJ old = SelectObject(c.dc(), s->viewer.font);
     SIZE extent{};
     GetTextExtentPoint32W(c.dc(), text, static_cast<int>(wcslen(text)), &extent);
     SelectObject(c.dc(), old);
@@ -326,32 +327,32 @@ TEST(ViewerSwitch, EachEntryKeepsItsSelectionAndScroll) {
     add_entry(s, 0, big);
     add_entry(s, 0, big);
     select_row(s, 0);
-    ASSERT_EQ(s->activeEntry, 0);
-    SendMessageW(s->hexDump, UIHDM_SETTOPOFFSET, 1024, 0);
-    SendMessageW(s->hexDump, UIHDM_SETSEL, 16, 32);
+    ASSERT_EQ(s->entries.active, 0);
+    SendMessageW(s->viewer.hexDump, UIHDM_SETTOPOFFSET, 1024, 0);
+    SendMessageW(s->viewer.hexDump, UIHDM_SETSEL, 16, 32);
 
     select_row(s, 1);
-    ASSERT_EQ(s->activeEntry, 1);
-    EXPECT_EQ(s->entries[0].selectionAnchor, 16);
-    EXPECT_EQ(s->entries[0].selectionCaret, 32);
-    EXPECT_EQ(s->entries[0].scrollOffset, 1024);
+    ASSERT_EQ(s->entries.active, 1);
+    EXPECT_EQ(s->entries.items[0].selectionAnchor, 16);
+    EXPECT_EQ(s->entries.items[0].selectionCaret, 32);
+    EXPECT_EQ(s->entries.items[0].scrollOffset, 1024);
     int anchor = -1, caret = -1, top = -1;
-    SendMessageW(s->hexDump, UIHDM_GETSEL, reinterpret_cast<WPARAM>(&anchor), reinterpret_cast<LPARAM>(&caret));
-    SendMessageW(s->hexDump, UIHDM_GETTOPOFFSET, reinterpret_cast<WPARAM>(&top), 0);
+    SendMessageW(s->viewer.hexDump, UIHDM_GETSEL, reinterpret_cast<WPARAM>(&anchor), reinterpret_cast<LPARAM>(&caret));
+    SendMessageW(s->viewer.hexDump, UIHDM_GETTOPOFFSET, reinterpret_cast<WPARAM>(&top), 0);
     EXPECT_EQ(anchor, 0);  // a new entry opens at the top with nothing selected
     EXPECT_EQ(caret, 0);
     EXPECT_EQ(top, 0);
-    SendMessageW(s->hexDump, UIHDM_SETSEL, 40, 3);  // a backwards selection
+    SendMessageW(s->viewer.hexDump, UIHDM_SETSEL, 40, 3);  // a backwards selection
 
     select_row(s, 0);
-    SendMessageW(s->hexDump, UIHDM_GETSEL, reinterpret_cast<WPARAM>(&anchor), reinterpret_cast<LPARAM>(&caret));
-    SendMessageW(s->hexDump, UIHDM_GETTOPOFFSET, reinterpret_cast<WPARAM>(&top), 0);
+    SendMessageW(s->viewer.hexDump, UIHDM_GETSEL, reinterpret_cast<WPARAM>(&anchor), reinterpret_cast<LPARAM>(&caret));
+    SendMessageW(s->viewer.hexDump, UIHDM_GETTOPOFFSET, reinterpret_cast<WPARAM>(&top), 0);
     EXPECT_EQ(anchor, 16);
     EXPECT_EQ(caret, 32);
     EXPECT_EQ(top, 1024);
-    EXPECT_EQ(s->entries[1].selectionAnchor, 40);
-    EXPECT_EQ(s->entries[1].selectionCaret, 3);
-    EXPECT_EQ(reinterpret_cast<HGLOBAL>(SendMessageW(s->hexDump, UIHDM_GETDATA, 0, 0)), s->entries[0].data);
+    EXPECT_EQ(s->entries.items[1].selectionAnchor, 40);
+    EXPECT_EQ(s->entries.items[1].selectionCaret, 3);
+    EXPECT_EQ(reinterpret_cast<HGLOBAL>(SendMessageW(s->viewer.hexDump, UIHDM_GETDATA, 0, 0)), s->entries.items[0].data);
 }
 
 TEST(ViewerSwitch, SameRowTwiceSwitchesOnceAndOutOfRangeMeansNone) {
@@ -368,7 +369,7 @@ TEST(ViewerSwitch, SameRowTwiceSwitchesOnceAndOutOfRangeMeansNone) {
     EXPECT_EQ(count(text, "main_activate_item_viewer -1 => 0"), 1u) << text;
     EXPECT_EQ(count(text, "main_activate_item_viewer 0 => -1"), 1u) << text;
     EXPECT_EQ(count(text, "main_activate_item_viewer"), 2u) << text;
-    EXPECT_EQ(s->activeEntry, -1);
+    EXPECT_EQ(s->entries.active, -1);
 }
 
 TEST(ViewerSwitch, ViewerTableLogLinesAndWindows) {
@@ -388,34 +389,34 @@ TEST(ViewerSwitch, ViewerTableLogLinesAndWindows) {
     ASSERT_NE(a, std::string::npos) << lines;
     ASSERT_NE(b, std::string::npos) << lines;
     EXPECT_LT(a, b);
-    EXPECT_TRUE(IsWindowVisible(s->viewerPane));
-    EXPECT_FALSE(IsWindowVisible(s->ansiEdit));
-    EXPECT_FALSE(IsWindowVisible(s->wideEdit));
-    EXPECT_EQ(second_pane(s), s->viewerPane);
+    EXPECT_TRUE(IsWindowVisible(s->viewer.viewerPane));
+    EXPECT_FALSE(IsWindowVisible(s->viewer.ansiEdit));
+    EXPECT_FALSE(IsWindowVisible(s->viewer.wideEdit));
+    EXPECT_EQ(second_pane(s), s->viewer.viewerPane);
 
     struct Case {
         int row;
         const char* line;
         HWND shown;
     } cases[] = {
-        {text, "Activate 'CF_TEXT' viewer", s->ansiEdit},
-        {name, "Activate 'cf_filename' viewer", s->ansiEdit},
-        {namew, "Activate 'cf_filenamew' viewer", s->wideEdit},
-        {other, "Activate 'No viewer' viewer", s->viewerPane},
-        {v5, "Activate 'CF_DIBV5' viewer", s->viewerPane},
+        {text, "Activate 'CF_TEXT' viewer", s->viewer.ansiEdit},
+        {name, "Activate 'cf_filename' viewer", s->viewer.ansiEdit},
+        {namew, "Activate 'cf_filenamew' viewer", s->viewer.wideEdit},
+        {other, "Activate 'No viewer' viewer", s->viewer.viewerPane},
+        {v5, "Activate 'CF_DIBV5' viewer", s->viewer.viewerPane},
     };
     for (const Case& c : cases) {
         LogCapture one;
         select_row(s, c.row);
         EXPECT_NE(one.text().find(c.line), std::string::npos) << c.line << "\n" << one.text();
         EXPECT_EQ(second_pane(s), c.shown) << c.line;
-        for (HWND w : {s->viewerPane, s->ansiEdit, s->wideEdit})
+        for (HWND w : {s->viewer.viewerPane, s->viewer.ansiEdit, s->viewer.wideEdit})
             EXPECT_EQ(IsWindowVisible(w) != FALSE, w == c.shown) << c.line;
     }
     select_row(s, name);
-    EXPECT_EQ(edit_text_a(s->ansiEdit), "C:\\a");
+    EXPECT_EQ(edit_text_a(s->viewer.ansiEdit), "C:\\a");
     select_row(s, namew);
-    EXPECT_EQ(edit_text_w(s->wideEdit), L"C:\\w");
+    EXPECT_EQ(edit_text_w(s->viewer.wideEdit), L"C:\\w");
 }
 
 TEST(ViewerText, EditsShowTextToTheFirstZeroFromTheirOwnCopy) {
@@ -428,38 +429,38 @@ TEST(ViewerText, EditsShowTextToTheFirstZeroFromTheirOwnCopy) {
     int none = add_entry(s, CF_TEXT, Bytes{}, false);
 
     select_row(s, early);
-    EXPECT_EQ(edit_text_a(s->ansiEdit), "ab");
-    HLOCAL shown = reinterpret_cast<HLOCAL>(SendMessageA(s->ansiEdit, EM_GETHANDLE, 0, 0));
-    EXPECT_NE(shown, s->entries[early].data);  // a copy, not the entry's block
+    EXPECT_EQ(edit_text_a(s->viewer.ansiEdit), "ab");
+    HLOCAL shown = reinterpret_cast<HLOCAL>(SendMessageA(s->viewer.ansiEdit, EM_GETHANDLE, 0, 0));
+    EXPECT_NE(shown, s->entries.items[early].data);  // a copy, not the entry's block
     select_row(s, open);
-    EXPECT_EQ(edit_text_a(s->ansiEdit), "xyz");
+    EXPECT_EQ(edit_text_a(s->viewer.ansiEdit), "xyz");
     select_row(s, odd);
-    EXPECT_EQ(edit_text_w(s->wideEdit), L"Wi");
+    EXPECT_EQ(edit_text_w(s->viewer.wideEdit), L"Wi");
     select_row(s, wide);
-    EXPECT_EQ(edit_text_w(s->wideEdit), L"\u00E4x");
+    EXPECT_EQ(edit_text_w(s->viewer.wideEdit), L"\u00E4x");
     // No data: an empty text, not the previous one.
     select_row(s, early);
     select_row(s, none);
-    EXPECT_TRUE(IsWindowVisible(s->ansiEdit));
-    EXPECT_EQ(edit_text_a(s->ansiEdit), "");
+    EXPECT_TRUE(IsWindowVisible(s->viewer.ansiEdit));
+    EXPECT_EQ(edit_text_a(s->viewer.ansiEdit), "");
 
     // The entries' blocks are untouched and still theirs.
     for (int i : {early, open, odd, wide}) {
-        auto* p = static_cast<uint8_t*>(GlobalLock(s->entries[i].data));
+        auto* p = static_cast<uint8_t*>(GlobalLock(s->entries.items[i].data));
         ASSERT_TRUE(p) << i;
-        GlobalUnlock(s->entries[i].data);
-        EXPECT_EQ(GlobalSize(s->entries[i].data), s->entries[i].size);
+        GlobalUnlock(s->entries.items[i].data);
+        EXPECT_EQ(GlobalSize(s->entries.items[i].data), s->entries.items[i].size);
     }
     // Leaving the text viewers releases the copies: the hidden edits go empty.
     select_row(s, wide);
     select_row(s, -1);
-    EXPECT_EQ(GetWindowTextLengthW(s->ansiEdit), 0);
-    EXPECT_EQ(GetWindowTextLengthW(s->wideEdit), 0);
+    EXPECT_EQ(GetWindowTextLengthW(s->viewer.ansiEdit), 0);
+    EXPECT_EQ(GetWindowTextLengthW(s->viewer.wideEdit), 0);
     // Clearing the table after a text entry leaves the edits with nothing freed.
     select_row(s, early);
-    entry_table_clear(s);
-    EXPECT_EQ(GetWindowTextLengthW(s->ansiEdit), 0);
-    EXPECT_TRUE(IsWindowVisible(s->viewerPane));
+    entry_table_clear(&s->entries);
+    EXPECT_EQ(GetWindowTextLengthW(s->viewer.ansiEdit), 0);
+    EXPECT_TRUE(IsWindowVisible(s->viewer.viewerPane));
 }
 
 // A megabyte of text on one line once crashed the edit's text measuring when
@@ -471,9 +472,9 @@ TEST(ViewerText, OneLongLineOfWideTextIsShownWhole) {
     for (size_t i = 0; i + 1 < text.size(); i += 2) text[i] = 'a' + (i / 2) % 26;
     int row = add_entry(s, CF_UNICODETEXT, text);
     select_row(s, row);
-    EXPECT_EQ(GetWindowTextLengthW(s->wideEdit), static_cast<int>(text.size() / 2));
+    EXPECT_EQ(GetWindowTextLengthW(s->viewer.wideEdit), static_cast<int>(text.size() / 2));
     UpdateWindow(f.window);
-    EXPECT_TRUE(IsWindow(s->wideEdit));
+    EXPECT_TRUE(IsWindow(s->viewer.wideEdit));
 }
 
 TEST(ViewerText, LocaleShowsThePlatformsLanguageName) {
@@ -490,13 +491,13 @@ TEST(ViewerText, LocaleShowsThePlatformsLanguageName) {
     LogCapture log;
     select_row(s, us);
     EXPECT_NE(log.text().find("Activate 'CF_LOCALE' viewer"), std::string::npos);
-    EXPECT_TRUE(IsWindowVisible(s->wideEdit));
+    EXPECT_TRUE(IsWindowVisible(s->viewer.wideEdit));
     std::wstring expect = L"Language: '" + std::wstring(name) + L"' (0x0409)\r\nSort order: 0 (0x0000)\r\n";
-    EXPECT_EQ(edit_text_w(s->wideEdit), expect);
-    EXPECT_EQ(GlobalSize(s->localeText), (expect.size() + 1) * sizeof(wchar_t));
+    EXPECT_EQ(edit_text_w(s->viewer.wideEdit), expect);
+    EXPECT_EQ(GlobalSize(s->viewer.localeText), (expect.size() + 1) * sizeof(wchar_t));
 
     select_row(s, sorted);
-    std::wstring text = edit_text_w(s->wideEdit);
+    std::wstring text = edit_text_w(s->viewer.wideEdit);
     EXPECT_NE(text.find(L"' (0x0407)\r\nSort order: 1 (0x0001)\r\n"), std::wstring::npos) << text;
 
     // Short or missing blocks read as locale 0, whatever the platform calls it.
@@ -504,14 +505,14 @@ TEST(ViewerText, LocaleShowsThePlatformsLanguageName) {
     GetLocaleInfoW(0, LOCALE_SLANGUAGE, zero, 80);
     std::wstring zeroText = L"' (0x0000)\r\nSort order: 0 (0x0000)\r\n";
     select_row(s, shortBlock);
-    EXPECT_NE(edit_text_w(s->wideEdit).find(zeroText), std::wstring::npos) << edit_text_w(s->wideEdit);
+    EXPECT_NE(edit_text_w(s->viewer.wideEdit).find(zeroText), std::wstring::npos) << edit_text_w(s->viewer.wideEdit);
     select_row(s, nothing);
-    EXPECT_NE(edit_text_w(s->wideEdit).find(zeroText), std::wstring::npos);
+    EXPECT_NE(edit_text_w(s->viewer.wideEdit).find(zeroText), std::wstring::npos);
     // The edit shows a copy: localeText stays the window's.
-    EXPECT_NE(reinterpret_cast<HLOCAL>(SendMessageW(s->wideEdit, EM_GETHANDLE, 0, 0)), s->localeText);
+    EXPECT_NE(reinterpret_cast<HLOCAL>(SendMessageW(s->viewer.wideEdit, EM_GETHANDLE, 0, 0)), s->viewer.localeText);
     select_row(s, -1);
-    EXPECT_TRUE(GlobalLock(s->localeText));
-    GlobalUnlock(s->localeText);
+    EXPECT_TRUE(GlobalLock(s->viewer.localeText));
+    GlobalUnlock(s->viewer.localeText);
 }
 
 TEST(ViewerSwitch, ClearingShowsNoData) {
@@ -519,14 +520,14 @@ TEST(ViewerSwitch, ClearingShowsNoData) {
     MainWindowState* s = f.state();
     add_entry(s, CF_TEXT, Bytes{'t', 0});
     select_row(s, 0);
-    ASSERT_TRUE(IsWindowVisible(s->ansiEdit));
+    ASSERT_TRUE(IsWindowVisible(s->viewer.ansiEdit));
     LogCapture log;
-    entry_table_clear(s);
+    entry_table_clear(&s->entries);
     EXPECT_NE(log.text().find("Activate 'No data' viewer"), std::string::npos) << log.text();
-    EXPECT_EQ(s->activeEntry, -1);
-    EXPECT_EQ(SendMessageW(s->hexDump, UIHDM_GETDATA, 0, 0), 0);
-    EXPECT_TRUE(IsWindowVisible(s->viewerPane));
-    EXPECT_EQ(second_pane(s), s->viewerPane);
+    EXPECT_EQ(s->entries.active, -1);
+    EXPECT_EQ(SendMessageW(s->viewer.hexDump, UIHDM_GETDATA, 0, 0), 0);
+    EXPECT_TRUE(IsWindowVisible(s->viewer.viewerPane));
+    EXPECT_EQ(second_pane(s), s->viewer.viewerPane);
     expect_message(s, L"No data to view.");
 }
 
@@ -540,22 +541,22 @@ TEST(ViewerPane, FitModesPlaceTheBitmapWhereTheArithmeticSays) {
     select_row(s, small);
     Canvas c(410, 410);  // drawing area 400 x 400 at (5, 5)
 
-    viewer_set_fit_mode(s, 1);
-    EXPECT_EQ(s->centerBitmap, 1);
+    viewer_set_fit_mode(&s->viewer, 1);
+    EXPECT_EQ(s->viewer.centerBitmap, 1);
     c.paint(s);
     expect_picture(c, 5, 105, 400, 200);
 
-    viewer_set_fit_mode(s, 2);
+    viewer_set_fit_mode(&s->viewer, 2);
     c.paint(s);
     expect_picture(c, 155, 180, 100, 50);
 
-    viewer_set_fit_mode(s, 0);
-    EXPECT_EQ(s->centerBitmap, 0);
+    viewer_set_fit_mode(&s->viewer, 0);
+    EXPECT_EQ(s->viewer.centerBitmap, 0);
     c.paint(s);
     expect_picture(c, 5, 5, 100, 50);
 
     select_row(s, wide);
-    viewer_set_fit_mode(s, 2);
+    viewer_set_fit_mode(&s->viewer, 2);
     c.paint(s);
     expect_picture(c, 5, 180, 400, 50);
 }
@@ -563,7 +564,7 @@ TEST(ViewerPane, FitModesPlaceTheBitmapWhereTheArithmeticSays) {
 TEST(ViewerPane, EveryLayoutIsDrawnUpright) {
     MainWindowFixture f;
     MainWindowState* s = f.state();
-    viewer_set_fit_mode(s, 0);
+    viewer_set_fit_mode(&s->viewer, 0);
     Canvas c(120, 80);
     struct Case {
         const char* what;
@@ -585,14 +586,14 @@ TEST(ViewerPane, EveryLayoutIsDrawnUpright) {
         SCOPED_TRACE(k.what);
         expect_picture(c, 5, 5, 40, 20, k.vertical);
         // Drawing never writes into the entry (the RLE size stays 0).
-        auto* p = static_cast<uint8_t*>(GlobalLock(s->entries[row].data));
+        auto* p = static_cast<uint8_t*>(GlobalLock(s->entries.items[row].data));
         EXPECT_EQ(std::memcmp(p, k.bytes.data(), k.bytes.size()), 0);
-        GlobalUnlock(s->entries[row].data);
+        GlobalUnlock(s->entries.items[row].data);
     }
     // Top-down scales by its absolute height in mode 1.
     int td = add_entry(s, CF_DIB, dib24(100, -50, true));
     select_row(s, td);
-    viewer_set_fit_mode(s, 1);
+    viewer_set_fit_mode(&s->viewer, 1);
     Canvas big(410, 410);
     big.paint(s);
     expect_picture(big, 5, 105, 400, 200, true);
@@ -662,7 +663,7 @@ TEST(ViewerPane, HostileBitmapsAreRefusedWithAMessage) {
     }
     // An entry whose recorded size is below its block: only `size` bytes count.
     int row = add_entry(s, CF_DIB, dib24(10, 10));
-    s->entries[row].size -= 4;
+    s->entries.items[row].size -= 4;
     select_row(s, row);
     expect_message(s, L"Invalid bitmap data: too few bytes for the pixels.", 480);
 }
@@ -687,8 +688,8 @@ TEST(ViewerShot, ShowsEntriesForAScreenshot) {
         main_on_clipboard(f.window);
         // Under Wine the clipboard's data object may offer CF_DIB without a
         // medium; the row then has no block, so give it the clipboard's own.
-        for (int i = 0; i < s->entryCount; ++i) {
-            DataEntry& e = s->entries[i];
+        for (int i = 0; i < s->entries.count; ++i) {
+            DataEntry& e = s->entries.items[i];
             if (e.format != CF_DIB) continue;
             if (!e.data && OpenClipboard(f.window)) {
                 e.data = GlobalDuplicate(GetClipboardData(CF_DIB));

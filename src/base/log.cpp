@@ -1,6 +1,6 @@
 // Records go to the runtime's standard output; log_open decides where that is.
-#include "app/log.h"
-#include "app/log_core.h"
+#include "base/log.h"
+#include "base/log_core.h"
 
 #include <windows.h>
 #include <fcntl.h>

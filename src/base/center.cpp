@@ -1,5 +1,5 @@
-#include "app/center.h"
-#include "app/center_core.h"
+#include "base/center.h"
+#include "base/center_core.h"
 
 namespace {
 CenterRect to_center_rect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }

@@ -1,4 +1,4 @@
-#include "app/log_core.h"
+#include "base/log_core.h"
 
 #include <cstdio>
 #include <cwchar>

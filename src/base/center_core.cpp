@@ -1,4 +1,4 @@
-#include "app/center_core.h"
+#include "base/center_core.h"
 
 void center_position(const CenterRect& window, const CenterRect& reference, const CenterRect& desktop, long* x,
                      long* y) {
