@@ -10,6 +10,8 @@ list(FILTER WIN_SOURCES EXCLUDE REGEX "_core\\.cpp$")
 list(FILTER WIN_SOURCES EXCLUDE REGEX "/src/app/winmain\\.cpp$")
 add_library(clipnook_win STATIC ${WIN_SOURCES})
 target_link_libraries(clipnook_win PUBLIC clipnook_core ${WIN_LIBS})
+# Reading the platform headers costs more than compiling our code: once per build.
+target_precompile_headers(clipnook_win PRIVATE ${CMAKE_SOURCE_DIR}/src/base/win_pch.h)
 
 # The manifest takes its version from the one place the version lives.
 file(STRINGS ${CMAKE_SOURCE_DIR}/src/base/version.h VERSION_LINES REGEX "#define CLIPNOOK_VERSION_M")
@@ -33,13 +35,20 @@ if(CLIPNOOK_WIN_TESTS)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
+  # The entry point every Wine test shares, and the headers every test file
+  # reads (the platform and GoogleTest), compiled once for all of them.
+  add_library(win_test_main STATIC ${CMAKE_SOURCE_DIR}/tests/win/win_test_main.cpp)
+  target_include_directories(win_test_main PUBLIC ${CMAKE_SOURCE_DIR}/tests/win)
+  target_link_libraries(win_test_main PUBLIC clipnook_win gtest)
+  target_precompile_headers(win_test_main PRIVATE ${CMAKE_SOURCE_DIR}/src/base/win_pch.h <gtest/gtest.h>)
+
   # One executable and one CTest test per file: a Wine start per file, not per case.
   file(GLOB WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
   foreach(t ${WIN_TESTS})
     get_filename_component(name ${t} NAME_WE)
-    add_executable(win_${name} ${t} ${CMAKE_SOURCE_DIR}/tests/win/win_test_main.cpp ${RC_FILE})
-    target_include_directories(win_${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
-    target_link_libraries(win_${name} PRIVATE clipnook_win gtest)
+    add_executable(win_${name} ${t} ${RC_FILE})
+    target_link_libraries(win_${name} PRIVATE win_test_main)
+    target_precompile_headers(win_${name} REUSE_FROM win_test_main)
     target_link_options(win_${name} PRIVATE ${STATIC_RUNTIME})
     add_test(NAME win_${name} COMMAND win_${name})
     set_tests_properties(win_${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 300)
@@ -51,6 +60,7 @@ if(CLIPNOOK_WIN_TESTS)
     get_filename_component(name ${h} NAME_WE)
     add_executable(${name} ${h})
     target_link_libraries(${name} PRIVATE ${WIN_LIBS})
+    target_precompile_headers(${name} REUSE_FROM clipnook_win)
     target_link_options(${name} PRIVATE ${STATIC_RUNTIME})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/e2e)
   endforeach()
