@@ -1,9 +1,11 @@
 // Entry point of every Wine test binary: the program's classes are registered
 // once, as start-up registers them, before the cases run.
-#include "win_test_util.h"
+#include "win_test.h"
+
+#include "hexdump/uihexdump.h"
+#include "splitter/splitter.h"
 
 #include <commctrl.h>
-#include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
