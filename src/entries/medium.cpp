@@ -200,3 +200,22 @@ MediumBytes entry_take_medium(STGMEDIUM* medium) {
     *medium = STGMEDIUM{};
     return bytes;
 }
+
+MediumBytes entry_fetch_format(IDataObject* data, const FORMATETC& offered) {
+    const DWORD media[2] = {offered.tymed & TYMED_HGLOBAL, offered.tymed & kCapturedMedia & ~TYMED_HGLOBAL};
+    MediumBytes result = none(0, L"");
+    for (DWORD asked : media) {
+        if (!asked) continue;
+        FORMATETC wanted = offered;
+        wanted.tymed = asked;
+        STGMEDIUM medium{};
+        // Any success counts: a source that answers S_FALSE or the like with a
+        // filled medium has still handed over something that must be released.
+        if (FAILED(data->GetData(&wanted, &medium))) {
+            result = none(0, L"?GetData");
+            continue;
+        }
+        return entry_take_medium(&medium);
+    }
+    return result;
+}

@@ -20,6 +20,11 @@ struct MediumBytes {
 // Takes the bytes of `medium` and releases it, exactly once, on every path.
 MediumBytes entry_take_medium(STGMEDIUM* medium);
 
+// Asks the object for one offered format: as global memory first when it is
+// offered (as the capture always did), else on the other media it offers.
+// An empty mark and no block: the format offers no medium that can be read.
+MediumBytes entry_fetch_format(IDataObject* data, const FORMATETC& offered);
+
 // The media a capture asks for, best first: global memory as before, then
 // the others as bytes.
 constexpr DWORD kCapturedMedia =
