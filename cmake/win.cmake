@@ -42,6 +42,11 @@ if(CLIPNOOK_WIN_TESTS)
   target_link_libraries(win_test_main PUBLIC clipnook_win gtest)
   target_precompile_headers(win_test_main PRIVATE ${CMAKE_SOURCE_DIR}/src/base/win_pch.h <gtest/gtest.h>)
 
+  # A DLL beside the test programs only: after start-up a load by name must miss it.
+  add_library(planted_dll SHARED ${CMAKE_SOURCE_DIR}/tests/win/planted_dll.cpp)
+  set_target_properties(planted_dll PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  target_link_options(planted_dll PRIVATE ${STATIC_RUNTIME})
+
   # One executable and one CTest test per file: a Wine start per file, not per case.
   file(GLOB WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
   foreach(t ${WIN_TESTS})
@@ -50,6 +55,7 @@ if(CLIPNOOK_WIN_TESTS)
     target_link_libraries(win_${name} PRIVATE win_test_main)
     target_precompile_headers(win_${name} REUSE_FROM win_test_main)
     target_link_options(win_${name} PRIVATE ${STATIC_RUNTIME})
+    add_dependencies(win_${name} planted_dll)
     add_test(NAME win_${name} COMMAND win_${name})
     set_tests_properties(win_${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 300)
   endforeach()

@@ -12,7 +12,6 @@
 #include "export/export.h"
 #include "hexdump/uihexdump.h"
 #include "shell/shell.h"
-#include "shell/shell_core.h"
 #include "viewer/viewer.h"
 
 namespace {
@@ -29,16 +28,6 @@ bool hexdump_selection_empty(HWND hexDump) {
     int caret = 0;
     SendMessageW(hexDump, UIHDM_GETSEL, reinterpret_cast<WPARAM>(&anchor), reinterpret_cast<LPARAM>(&caret));
     return anchor == caret;
-}
-
-// Opening with full access is the test: a key that exists but cannot be
-// changed (no administrator rights) cannot be removed either, so Add is offered.
-bool shell_verb_key_opens() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, shell_verb_key_path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
 }
 
 void on_exit(MainWindowState* state) {
@@ -252,7 +241,9 @@ int main_update_menu(MainWindowState*, HMENU menu) {
         EnableMenuItem(menu, IDM_SELECT_ALL, kGray);
     }
     EnableMenuItem(menu, IDM_GOTO, kEnable);
-    bool verb_present = shell_verb_key_opens();
+    // A verb this account cannot remove (one left for every account, without
+    // administrator rights) does not count: Add is offered then.
+    bool verb_present = shell_verb_removable();
     EnableMenuItem(menu, IDM_SHELL_ADD, verb_present ? kGray : kEnable);
     EnableMenuItem(menu, IDM_SHELL_REMOVE, verb_present ? kEnable : kGray);
     return 0;

@@ -152,11 +152,21 @@ void remember_focus(MainWindowState* state) {
     if (HWND focus = GetFocus()) state->focusWindow = focus;
 }
 
+// The remembered child may have been hidden since (a viewer swapped out while
+// the window was inactive); the focus must not go to a window nobody sees.
+void restore_focus(MainWindowState* state) {
+    HWND target = state->focusWindow;
+    if (!target) return;
+    if (!IsChild(state->window, target) || !(GetWindowLongPtrW(target, GWL_STYLE) & WS_VISIBLE))
+        target = state->listView;
+    SetFocus(target);
+}
+
 void on_activate(MainWindowState* state, WPARAM wParam) {
     if (LOWORD(wParam) == WA_INACTIVE)
         remember_focus(state);
-    else if (state->focusWindow)
-        SetFocus(state->focusWindow);
+    else
+        restore_focus(state);
 }
 
 void on_list_item_changed(MainWindowState* state) {
@@ -211,7 +221,7 @@ LRESULT CALLBACK main_wndproc(HWND window, UINT message, WPARAM wParam, LPARAM l
         on_activate(state, wParam);
         return 0;
     case WM_SETFOCUS:
-        if (state->focusWindow) SetFocus(state->focusWindow);
+        restore_focus(state);
         return 0;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_MINIMIZE) remember_focus(state);

@@ -41,20 +41,30 @@ int add_command_line_files(HWND window) {
     return added;
 }
 
+// A failed GetMessage (-1) leaves the message unfilled: only WM_QUIT carries an exit code.
 int run_message_loop(HWND window, HACCEL accelerators) {
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    MSG msg{};
+    BOOL got;
+    while ((got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
         if (accelerators && TranslateAcceleratorA(window, accelerators, &msg)) continue;
         if (IsDialogMessageA(window, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    return static_cast<int>(msg.wParam);
+    return got < 0 ? 1 : static_cast<int>(msg.wParam);
+}
+
+// A portable program is often started from a download folder, where anyone may
+// have left a DLL named like one the system loads later by name; from now on
+// only the system directory is searched.
+void harden_dll_search() {
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 }  // namespace
 
 int main_run(HINSTANCE instance, int show) {
+    harden_dll_search();
     g_instance = instance;
     if (log_open(instance) == 0) write_banner();
 
@@ -63,7 +73,7 @@ int main_run(HINSTANCE instance, int show) {
     uihexdump_register(instance);
     main_register_formats();
 
-    if (!main_register_class(instance)) return 0;
+    if (!main_register_class(instance)) return 1;
     HWND window = main_create_window(instance);
     if (!window) return 1;
     main_size_to_hexdump(window);

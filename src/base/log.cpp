@@ -33,8 +33,20 @@ void log_message(unsigned level, const char* tag, const char* format, ...) {
     std::fputc('\n', stdout);
 }
 
+// Closing the console window would end the whole program with it. Its Close
+// command is removed; where a console host still sends the close event, the
+// program lets go of the console, and the log goes nowhere from then on.
+static BOOL WINAPI on_console_event(DWORD event) {
+    if (event != CTRL_CLOSE_EVENT) return FALSE;
+    std::freopen("NUL", "w", stdout);
+    FreeConsole();
+    return TRUE;
+}
+
 static bool open_console(const wchar_t* exe_path) {
     if (!AllocConsole()) return false;
+    SetConsoleCtrlHandler(on_console_event, TRUE);
+    if (HWND console = GetConsoleWindow()) DeleteMenu(GetSystemMenu(console, FALSE), SC_CLOSE, MF_BYCOMMAND);
     wchar_t name[MAX_PATH];
     lstrcpynW(name, log_file_name(exe_path), MAX_PATH);
     wchar_t* dot = wcsrchr(name, L'.');
@@ -47,11 +59,16 @@ static bool open_console(const wchar_t* exe_path) {
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     int fd = _open_osfhandle(reinterpret_cast<intptr_t>(out), _O_TEXT);
     FILE* stream = fd >= 0 ? _fdopen(fd, "w") : nullptr;
+    bool bound;
     if (stream && _dup2(_fileno(stream), 1) == 0) {
         // stdout of a GUI process starts unattached; bind it to descriptor 1.
-        if (_fileno(stdout) != 1) std::freopen("CONOUT$", "w", stdout);
+        bound = _fileno(stdout) == 1 || std::freopen("CONOUT$", "w", stdout);
     } else {
-        std::freopen("CONOUT$", "w", stdout);
+        bound = std::freopen("CONOUT$", "w", stdout) != nullptr;
+    }
+    if (!bound) {
+        FreeConsole();  // an empty console window would only puzzle the user
+        return false;
     }
     setvbuf(stdout, nullptr, _IONBF, 0);
     return true;

@@ -42,7 +42,7 @@ bool entry_choose_file(HWND window, const wchar_t* title) {
     ofn.lpstrFile = main_file_path;
     ofn.nMaxFile = 260;
     ofn.lpstrTitle = title;
-    ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     return GetOpenFileNameW(&ofn) != FALSE;
 }
 

@@ -1,5 +1,6 @@
-// The program's verb in the shell context menu of all files, under the classes
-// root. The registry is the only state: nothing is remembered here.
+// The program's verb in the shell context menu of all files. It is registered
+// for the current user only: a verb for every account would run an executable
+// from a folder its owner can replace. The registry is the only state.
 #include "shell/shell.h"
 #include "shell/shell_core.h"
 #include "base/log.h"
@@ -25,21 +26,24 @@ private:
     HKEY key_ = nullptr;
 };
 
-LONG create_key(HKEY parent, const wchar_t* name, RegKey& key) {
-    return RegCreateKeyExW(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.out(),
-                           nullptr);
-}
-
 LONG set_default_text(HKEY key, const wchar_t* text) {
     DWORD bytes = static_cast<DWORD>((lstrlenW(text) + 1) * sizeof(wchar_t));
     return RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
+}
+
+// Removing a tree needs to list each key's subkeys and to delete the key.
+constexpr REGSAM kRemoveRights = KEY_ENUMERATE_SUB_KEYS | DELETE;
+
+bool verb_removable(HKEY root) {
+    RegKey key;
+    return RegOpenKeyExW(root, shell_verb_key_path, 0, kRemoveRights, key.out()) == ERROR_SUCCESS;
 }
 
 }  // namespace
 
 LONG reg_delete_tree(HKEY parent, const wchar_t* subkey) {
     RegKey key;
-    LONG result = RegOpenKeyExW(parent, subkey, 0, KEY_ALL_ACCESS, key.out());
+    LONG result = RegOpenKeyExW(parent, subkey, 0, kRemoveRights, key.out());
     if (result == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
     if (result != ERROR_SUCCESS) return result;
     for (;;) {
@@ -57,22 +61,29 @@ LONG reg_delete_tree(HKEY parent, const wchar_t* subkey) {
     return RegDeleteKeyW(parent, subkey);
 }
 
-LONG shell_add_verb(const wchar_t* verb, const wchar_t* menuText, const wchar_t* commandLine) {
-    RegKey shell;
-    LONG result = create_key(HKEY_CLASSES_ROOT, L"*\\shell", shell);
-    if (result != ERROR_SUCCESS) return result;
-    {
-        RegKey verb_key;
-        RegKey command;
-        result = create_key(shell.get(), verb, verb_key);
-        if (result == ERROR_SUCCESS) result = set_default_text(verb_key.get(), menuText);
-        if (result == ERROR_SUCCESS) result = create_key(verb_key.get(), L"command", command);
-        if (result == ERROR_SUCCESS) result = set_default_text(command.get(), commandLine);
-        if (result == ERROR_SUCCESS) return ERROR_SUCCESS;
+LONG shell_add_verb(HKEY root, const wchar_t* verb, const wchar_t* menuText, const wchar_t* commandLine) {
+    // One level at a time, so each key's disposition tells whether this call made it.
+    const wchar_t* const names[] = {L"Software", L"Classes", L"*", L"shell", verb, L"command"};
+    const wchar_t* const texts[] = {nullptr, nullptr, nullptr, nullptr, menuText, commandLine};
+    constexpr int kLevels = sizeof names / sizeof *names;
+    RegKey keys[kLevels];
+    int first_new = -1;
+    LONG result = ERROR_SUCCESS;
+    for (int i = 0; i < kLevels && result == ERROR_SUCCESS; ++i) {
+        DWORD disposition = 0;
+        const REGSAM rights = KEY_CREATE_SUB_KEY | (texts[i] ? KEY_SET_VALUE : 0);
+        result = RegCreateKeyExW(i ? keys[i - 1].get() : root, names[i], 0, nullptr, REG_OPTION_NON_VOLATILE, rights,
+                                 nullptr, keys[i].out(), &disposition);
+        if (result == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY && first_new < 0) first_new = i;
+        if (result == ERROR_SUCCESS && texts[i]) result = set_default_text(keys[i].get(), texts[i]);
     }
-    // The keys below "*\shell" are closed by now; take away whatever part of
-    // the verb was made so the shell never offers a verb without a command.
-    reg_delete_tree(shell.get(), verb);
+    if (result == ERROR_SUCCESS || first_new < 0) return result;
+    // Everything from the first key this call made downwards is ours: take it
+    // away so the shell never offers a verb without a command. Keys that were
+    // there before (an earlier registration, the user's other verbs) stay.
+    for (int i = kLevels - 1; i >= first_new; --i) keys[i].close();
+    LONG undo = reg_delete_tree(first_new ? keys[first_new - 1].get() : root, names[first_new]);
+    if (undo != ERROR_SUCCESS) log_message(3, "Main", "Failed to roll back the context menu entry (%ld)", undo);
     return result;
 }
 
@@ -87,6 +98,8 @@ void shell_report_error(HWND window, LONG error) {
     MessageBoxA(window, text, "Clipnook", MB_ICONERROR | MB_OK);
 }
 
+bool shell_verb_removable() { return verb_removable(HKEY_CURRENT_USER) || verb_removable(HKEY_LOCAL_MACHINE); }
+
 void shell_add_to_context_menu(HWND window) {
     log_message(1, "Main", "Add application to the shell context menu.");
     wchar_t path[260];
@@ -99,7 +112,7 @@ void shell_add_to_context_menu(HWND window) {
         // A cut path would make the shell start the wrong file: refuse it.
         result = ERROR_INSUFFICIENT_BUFFER;
     else
-        result = shell_add_verb(shell_verb_name, shell_verb_menu_text, command);
+        result = shell_add_verb(HKEY_CURRENT_USER, shell_verb_name, shell_verb_menu_text, command);
     if (result == ERROR_SUCCESS) return;
     log_message(3, "Main", "Failed to add to context menu");
     shell_report_error(window, result);
@@ -107,7 +120,14 @@ void shell_add_to_context_menu(HWND window) {
 
 void shell_remove_from_context_menu(HWND window) {
     log_message(1, "Main", "Remove application from the shell context menu.");
-    LONG result = reg_delete_tree(HKEY_CLASSES_ROOT, shell_verb_key_path);
+    LONG result = reg_delete_tree(HKEY_CURRENT_USER, shell_verb_key_path);
+    // A verb an older version registered for every account goes too, where this
+    // account has the rights; without them it is left as it is.
+    LONG machine = reg_delete_tree(HKEY_LOCAL_MACHINE, shell_verb_key_path);
+    if (machine == ERROR_ACCESS_DENIED)
+        log_message(0, "Main", "Machine-wide context menu entry kept: no rights to remove it.");
+    else if (result == ERROR_SUCCESS)
+        result = machine;
     if (result == ERROR_SUCCESS) return;
     log_message(3, "Main", "Failed to remove from context menu");
     shell_report_error(window, result);

@@ -5,7 +5,7 @@
 
 const wchar_t shell_verb_name[] = L"Clipnook";
 const wchar_t shell_verb_menu_text[] = L"Open with Clipnook";
-const wchar_t shell_verb_key_path[] = L"*\\shell\\Clipnook";
+const wchar_t shell_verb_key_path[] = L"Software\\Classes\\*\\shell\\Clipnook";
 
 bool shell_format_command_line(const wchar_t* exePath, wchar_t* out, std::size_t capacity) {
     static const wchar_t tail[] = L"\" \"%1\"";

@@ -5,7 +5,10 @@
 // The verb's registry names and its menu text.
 extern const wchar_t shell_verb_name[];       // "Clipnook"
 extern const wchar_t shell_verb_menu_text[];  // "Open with Clipnook"
-extern const wchar_t shell_verb_key_path[];   // "*\shell\Clipnook" under the classes root
+// "Software\Classes\*\shell\Clipnook": the verb of the current user (under
+// HKEY_CURRENT_USER), or one an older version left for every account (under
+// HKEY_LOCAL_MACHINE).
+extern const wchar_t shell_verb_key_path[];
 
 // "\"<exe>\" \"%1\"": the path quoted as one argument whatever blanks it has,
 // then the clicked file as one quoted argument. Returns false (and an empty

@@ -119,9 +119,10 @@ void splitter_track_begin(SplitterState* s, int x, int y) {
 
 void splitter_track_end(SplitterState* s) {
     // Cleared first: releasing the capture sends WM_CAPTURECHANGED, which must
-    // not find a drag to cancel.
+    // not find a drag to cancel. When the capture was taken away, it belongs
+    // to the window that took it and is not ours to release.
     s->dragging = FALSE;
-    ReleaseCapture();
+    if (GetCapture() == s->window) ReleaseCapture();
 }
 
 void splitter_cancel_drag(SplitterState* s) {

@@ -1,0 +1,38 @@
+// The log record prefix, the marker-file names and the centring arithmetic.
+#include "base/center_core.h"
+#include "base/log_core.h"
+
+#include <gtest/gtest.h>
+
+TEST(Base, LogPrefixMarkerNamesAndCentring) {
+    const struct { unsigned long tick; unsigned level; const char* tag; const char* want; } prefixes[] = {
+        {123, 0, "Main", "123   Main            "}, {5, 5, "", "5 ?                 "},
+        {4294967295ul, 1, "ABCDEFGHIJKLMNOPQRST", "4294967295 I ABCDEFGHIJKLMNOPQRST "},
+    };
+    char buf[64];
+    for (const auto& c : prefixes) {
+        log_format_prefix(buf, sizeof buf, c.tick, c.level, c.tag);
+        EXPECT_STREQ(buf, c.want);
+    }
+    EXPECT_TRUE(log_format_prefix(buf, 8, 1, 3, "Main") == 20 && !strcmp(buf, "1 E Mai"));  // cut; full length
+    const struct { const wchar_t* path; std::size_t cap; bool fits; const wchar_t* want; } markers[] = {
+        {L"C:\\a.b\\x.y.exe", 260, true, L"C:\\a.b\\x.y.con"}, {L"C:\\a.b\\x", 260, true, L"C:\\a.b\\x.con"},
+        {L"abcdef", 11, true, L"abcdef.con"}, {L"abcdef", 10, false, L"abcdef"},
+    };
+    for (const auto& c : markers) {
+        wchar_t path[260];
+        wcscpy(path, c.path);
+        EXPECT_EQ(log_replace_extension(path, c.cap, L".con"), c.fits) << c.cap;
+        EXPECT_STREQ(path, c.want);
+    }
+    // Centred on the reference (halves truncated toward zero), then pulled inside the desktop.
+    const struct { CenterRect window, reference; long x, y; } centred[] = {
+        {{0, 0, 101, 51}, {100, 100, 300, 200}, 149, 124}, {{0, 0, 301, 10}, {100, 100, 300, 200}, 50, 145},
+        {{0, 0, 200, 100}, {900, 700, 1000, 800}, 800, 700}, {{0, 0, 1200, 900}, {0, 0, 1000, 800}, 0, 0},
+    };
+    for (const auto& c : centred) {
+        long x = -1, y = -1;
+        center_position(c.window, c.reference, {0, 0, 1000, 800}, &x, &y);
+        EXPECT_TRUE(x == c.x && y == c.y) << x << "," << y;
+    }
+}
