@@ -11,6 +11,10 @@ namespace {
 
 const char kTag[] = "UIDrop";
 
+// While a modal dialog runs the window is disabled: nothing may be dropped into
+// a list the dialog may be working on.
+DWORD offered_effect(HWND window) { return IsWindowEnabled(window) ? DROPEFFECT_COPY : DROPEFFECT_NONE; }
+
 }  // namespace
 
 // The object OLE holds; the method table is the IDropTarget interface's.
@@ -114,7 +118,7 @@ HRESULT uidad_IDropTarget_DragEnter(DropTarget* self, IDataObject* data, DWORD, 
         POINT p{pt.x, pt.y};
         self->dropHelper->DragEnter(self->window, data, &p, *effect);
     }
-    *effect = DROPEFFECT_COPY;
+    *effect = offered_effect(self->window);
     log_message(0, kTag, "uidad_IDropTarget_DragEnter: end dropeffect=%lX", *effect);
     return S_OK;
 }
@@ -126,7 +130,7 @@ HRESULT uidad_IDropTarget_DragOver(DropTarget* self, DWORD, POINTL pt, DWORD* ef
         POINT p{pt.x, pt.y};
         self->dropHelper->DragOver(&p, *effect);
     }
-    *effect = DROPEFFECT_COPY;
+    *effect = offered_effect(self->window);
     log_message(0, kTag, "uidad_IDropTarget_DragOver: end dropeffect=%lX", *effect);
     return S_OK;
 }
@@ -144,12 +148,27 @@ HRESULT uidad_IDropTarget_Drop(DropTarget* self, IDataObject* data, DWORD, POINT
         POINT p{pt.x, pt.y};
         self->dropHelper->Drop(data, &p, *effect);
     }
-    if (self->handler.drop) self->handler.drop(self->handler.context, data);
+    if (self->handler.drop && offered_effect(self->window) != DROPEFFECT_NONE)
+        self->handler.drop(self->handler.context, data);
     // Never claim the data: a source that offered a move keeps what it has.
     *effect = DROPEFFECT_NONE;
     log_message(0, kTag, "uidad_IDropTarget_Drop: end dropeffect=%lX", *effect);
     return S_OK;
 }
+
+namespace {
+
+// Undoes what registration took besides the window's registration: the lock,
+// the construction reference and OLE's initialisation.
+void let_go(DropTarget** target) {
+    log_message(0, kTag, "CoLockObjectExternal( FALSE)");
+    CoLockObjectExternal(*target, FALSE, TRUE);
+    (*target)->Release();
+    OleUninitialize();
+    *target = nullptr;
+}
+
+}  // namespace
 
 bool uidad_drop_register(HWND window, DropTarget** target, const FORMATETC* formats, DropHandler handler) {
     log_message(0, kTag, "uidad_drop_register");
@@ -166,7 +185,12 @@ bool uidad_drop_register(HWND window, DropTarget** target, const FORMATETC* form
     log_message(0, kTag, "CoLockObjectExternal( TRUE)");
     CoLockObjectExternal(*target, TRUE, FALSE);
     log_message(0, kTag, "RegisterDragDrop");
-    RegisterDragDrop(window, *target);
+    HRESULT registered = RegisterDragDrop(window, *target);
+    if (FAILED(registered)) {
+        log_message(0, kTag, "ERROR: RegisterDragDrop failed, hr=%08lX", static_cast<unsigned long>(registered));
+        let_go(target);
+        return false;
+    }
     return true;
 }
 
@@ -175,11 +199,7 @@ void uidad_drop_unregister(HWND window, DropTarget** target) {
     if (!target || !*target) return;
     log_message(0, kTag, "RevokeDragDrop");
     RevokeDragDrop(window);
-    log_message(0, kTag, "CoLockObjectExternal( FALSE)");
-    CoLockObjectExternal(*target, FALSE, TRUE);
-    (*target)->Release();
-    OleUninitialize();
-    *target = nullptr;
+    let_go(target);
 }
 
 IDropTarget* uidad_interface(DropTarget* target) { return target; }

@@ -20,7 +20,10 @@ int GlobalLoad(const wchar_t* path, HGLOBAL* block, UINT* length);
 // "CF_<id>"); text holds 256 wide characters.
 void clipboard_format_name(UINT format, wchar_t* text);
 
-void entry_add_format(EntryTable* table, int index, FORMATETC* formatetc, IDataObject* dataObject);
+// Lists every format the object offers, replacing the table once the first one
+// comes. One capture runs at a time: one started while another waits in the
+// source's calls is refused (and logged); a capture whose table is cleared or
+// added to meanwhile keeps what is still its own and stops.
 void entry_capture_data_object(EntryTable* table, IDataObject* dataObject);
 // The capture, taking at most `limit` formats from the object's enumerator.
 void entry_capture_formats(EntryTable* table, IDataObject* dataObject, int limit);

@@ -81,6 +81,7 @@ void entry_table_clear(EntryTable* table) {
         e.format = 0;
     }
     table->count = 0;
+    ++table->clears;
 }
 
 void entry_table_free(EntryTable* table) {

@@ -25,6 +25,8 @@ struct EntryTable {
     HWND window;           // whose title names where the entries came from
     EntryActivateFn activate;
     void* context;
+    bool capturing;        // a capture is running: another one is refused, never nested
+    unsigned clears;       // counts the clears, so a capture can tell its rows went meanwhile
 };
 
 // The entry at `index`, or null when there is none.

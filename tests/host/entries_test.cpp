@@ -6,113 +6,51 @@
 #include <string>
 
 namespace {
-template <class F, class V>
-std::wstring text_of(F f, V value) {
-    wchar_t buf[kEntryTextCapacity];
-    std::fill(buf, buf + kEntryTextCapacity, L'#');
+// The text f writes for value into a buffer of `capacity`, checked not to run past it.
+template <std::size_t capacity = kEntryTextCapacity, class F, class V> std::wstring text_of(F f, V value) {
+    wchar_t buf[capacity + 1];
+    std::fill(buf, buf + capacity + 1, L'#');
     f(value, buf);
-    return buf;
-}
-std::wstring grouped(unsigned v) {
-    wchar_t buf[kGroupedTextCapacity + 4];
-    std::fill(buf, buf + kGroupedTextCapacity + 4, L'#');
-    size_to_grouped_text(v, buf);
-    EXPECT_EQ(buf[kGroupedTextCapacity], L'#') << "wrote past the documented capacity for " << v;
+    EXPECT_EQ(buf[capacity], L'#') << "wrote past the capacity for " << value;
     return buf;
 }
 }  // namespace
 
-TEST(FormatName, EveryPredefinedNameAndItsNeighbours) {
-    const struct { unsigned id; const wchar_t* name; } table[] = {
-        {1, L"CF_TEXT"},          {2, L"CF_BITMAP"},         {3, L"CF_METAFILEPICT"},   {4, L"CF_SYLK"},
-        {5, L"CF_DIF"},           {6, L"CF_TIFF"},           {7, L"CF_OEMTEXT"},        {8, L"CF_DIB"},
-        {9, L"CF_PALETTE"},       {10, L"CF_PENDATA"},       {11, L"CF_RIFF"},          {12, L"CF_WAVE"},
-        {13, L"CF_UNICODETEXT"},  {14, L"CF_ENHMETAFILE"},   {15, L"CF_HDROP"},         {16, L"CF_LOCALE"},
-        {17, L"CF_DIBV5"},        {128, L"CF_OWNERDISPLAY"}, {129, L"CF_DSPTEXT"},      {130, L"CF_DSPBITMAP"},
-        {131, L"CF_DSPMETAFILEPICT"}, {142, L"CF_DSPENHMETAFILE"},
-    };
-    for (const auto& f : table) EXPECT_EQ(text_of(default_format_name, f.id), f.name) << f.id;
-    int named = 0;
-    for (unsigned id = 0; id < 0x10000; ++id) {
-        if (predefined_format_name(id)) { ++named; continue; }
-        ASSERT_EQ(text_of(default_format_name, id), L"CF_" + std::to_wstring(id));
+TEST(EntryTexts, FormatNamesAndFormatEtcFields) {
+    // The predefined ranges end at 17 and at 142; every other id has a number.
+    const struct { std::uint32_t id; const wchar_t* name; } names[] = {
+        {0, L"CF_0"}, {1, L"CF_TEXT"}, {17, L"CF_DIBV5"}, {18, L"CF_18"}, {127, L"CF_127"}, {128, L"CF_OWNERDISPLAY"},
+        {142, L"CF_DSPENHMETAFILE"}, {143, L"CF_143"}, {0xC000, L"CF_49152"}, {0xFFFFFFFF, L"CF_4294967295"}};
+    for (const auto& n : names) EXPECT_EQ(text_of(default_format_name, n.id), n.name);
+    const struct { std::uint32_t value; const wchar_t *aspect, *media; } fields[] = {
+        {0, L"0", L""}, {1, L"CONTENT", L"HGLOBAL"}, {2, L"THUMBNAIL", L"FILE"}, {3, L"3", L"HGLOBAL+FILE"},
+        {4, L"ICON", L"ISTREAM"}, {8, L"DOCPRINT", L"ISTORAGE"}, {0x81, L"129", L"HGLOBAL+?"}, {0x180, L"384", L"?"},
+        {0xFFFFFFFF, L"-1", L"HGLOBAL+FILE+ISTREAM+ISTORAGE+GDI+MFPICT+ENHMF+?"}};
+    for (const auto& f : fields) {
+        EXPECT_EQ(text_of(aspect_text, f.value), f.aspect);
+        EXPECT_EQ(text_of(media_text, f.value), f.media);
     }
-    EXPECT_EQ(named, 22);
-    EXPECT_EQ(text_of(default_format_name, 0u), L"CF_0");
-    EXPECT_EQ(text_of(default_format_name, 18u), L"CF_18");
-    EXPECT_EQ(text_of(default_format_name, 143u), L"CF_143");
-    EXPECT_EQ(text_of(default_format_name, 0xFFFFFFFFu), L"CF_4294967295");
-}
-
-TEST(FormatEtcTexts, AspectsIndexAndTargetDevice) {
-    EXPECT_EQ(text_of(aspect_text, 1u), L"CONTENT");
-    EXPECT_EQ(text_of(aspect_text, 2u), L"THUMBNAIL");
-    EXPECT_EQ(text_of(aspect_text, 4u), L"ICON");
-    EXPECT_EQ(text_of(aspect_text, 8u), L"DOCPRINT");
-    EXPECT_EQ(text_of(aspect_text, 3u), L"3");
-    EXPECT_EQ(text_of(aspect_text, 0u), L"0");
-    EXPECT_EQ(text_of(aspect_text, 0xFFFFFFFFu), L"-1");  // signed, as the other fields
-
     EXPECT_EQ(text_of(index_text, -1), L"-1");
-    EXPECT_EQ(text_of(index_text, 0), L"0");
     EXPECT_EQ(text_of(index_text, INT32_MIN), L"-2147483648");
-
     EXPECT_EQ(text_of(target_device_text, std::uintptr_t{0}), L"All");
     EXPECT_EQ(text_of(target_device_text, std::uintptr_t{0x12AB0}), L"$12AB0");
     EXPECT_EQ(text_of(target_device_text, UINTPTR_MAX), sizeof(void*) == 8 ? L"$FFFFFFFFFFFFFFFF" : L"$FFFFFFFF");
 }
 
-TEST(FormatEtcTexts, MediaMasks) {
-    EXPECT_EQ(text_of(media_text, 0u), L"");
-    EXPECT_EQ(text_of(media_text, 1u), L"HGLOBAL");
-    EXPECT_EQ(text_of(media_text, 5u), L"HGLOBAL+ISTREAM");
-    EXPECT_EQ(text_of(media_text, 129u), L"HGLOBAL+?");
-    EXPECT_EQ(text_of(media_text, 384u), L"?");
-    EXPECT_EQ(text_of(media_text, 4u), L"ISTREAM");
-    EXPECT_EQ(text_of(media_text, 0x7Fu), L"HGLOBAL+FILE+ISTREAM+ISTORAGE+GDI+MFPICT+ENHMF");
-    EXPECT_EQ(text_of(media_text, 0xFFFFFFFFu), L"HGLOBAL+FILE+ISTREAM+ISTORAGE+GDI+MFPICT+ENHMF+?");
-    EXPECT_EQ(text_of(media_text, 0x80000000u), L"?");
+TEST(EntryTexts, SizesAreGroupedInThreesFromTheRight) {
+    const struct { unsigned value; const wchar_t* text; } sizes[] = {
+        {0, L"0"}, {999, L"999"}, {1000, L"1'000"}, {100001, L"100'001"}, {1234567, L"1'234'567"},
+        {4294967295u, L"4'294'967'295"}};
+    for (const auto& s : sizes) EXPECT_EQ(text_of<kGroupedTextCapacity>(size_to_grouped_text, s.value), s.text);
 }
 
-TEST(GroupedSize, GroupsOfThreeFromTheRight) {
-    EXPECT_EQ(grouped(0), L"0");
-    EXPECT_EQ(grouped(7), L"7");
-    EXPECT_EQ(grouped(999), L"999");
-    EXPECT_EQ(grouped(1000), L"1'000");
-    EXPECT_EQ(grouped(1024), L"1'024");
-    EXPECT_EQ(grouped(100001), L"100'001");
-    EXPECT_EQ(grouped(1000000), L"1'000'000");
-    EXPECT_EQ(grouped(1234567), L"1'234'567");
-    EXPECT_EQ(grouped(4294967295u), L"4'294'967'295");
-}
-
-TEST(LoadedBytes, BitmapFileIsDecidedByTheFirstTwoBytes) {
-    const unsigned char bm[] = {0x42, 0x4D, 0, 0};
-    const unsigned char mb[] = {0x4D, 0x42};
-    EXPECT_TRUE(starts_like_bitmap_file(bm, 2));
-    EXPECT_TRUE(starts_like_bitmap_file(bm, 4));
-    EXPECT_FALSE(starts_like_bitmap_file(bm, 1));  // one byte is not enough
-    EXPECT_FALSE(starts_like_bitmap_file(bm, 0));
-    EXPECT_FALSE(starts_like_bitmap_file(mb, 2));
-    EXPECT_FALSE(starts_like_bitmap_file(nullptr, 2));
-}
-
-TEST(LoadedBytes, FileLengthsOfTwoGiBAndMoreAreRefused) {
-    EXPECT_TRUE(file_length_loadable(0));
-    EXPECT_TRUE(file_length_loadable(1));
-    EXPECT_TRUE(file_length_loadable(0x7FFFFFFF));
-    EXPECT_FALSE(file_length_loadable(0x80000000LL));
-    EXPECT_FALSE(file_length_loadable(0x100000000LL));  // would wrap to 0 in 32 bits
-    EXPECT_FALSE(file_length_loadable(-1));
-}
-
-TEST(LoadedBytes, AtMostOneRowPerPossibleFormatId) { EXPECT_EQ(kMaxEnumeratedFormats, 0x10000); }
-
-TEST(LoadedBytes, SaveLengthNeverReadsPastTheBlock) {
-    EXPECT_EQ(save_length(-1, 300), 300);
-    EXPECT_EQ(save_length(INT32_MIN, 300), 300);
-    EXPECT_EQ(save_length(0, 300), 0);
-    EXPECT_EQ(save_length(300, 300), 300);
-    EXPECT_EQ(save_length(301, 300), -1);
-    EXPECT_EQ(save_length(10, 0), -1);
+TEST(LoadedBytes, BitmapFilesLengthsThatFitAndSavesThatStayInTheBlock) {
+    const struct { const char* bytes; std::size_t size; bool bitmap; } files[] = {
+        {"BM", 2, true}, {"BMxy", 4, true}, {"BM", 1, false}, {"Bx", 2, false}, {"xM", 2, false}, {nullptr, 2, false}};
+    for (const auto& f : files) EXPECT_EQ(starts_like_bitmap_file(f.bytes, f.size), f.bitmap) << f.size;
+    for (std::int64_t length : {0LL, 0x7FFFFFFFLL}) EXPECT_TRUE(file_length_loadable(length)) << length;
+    for (std::int64_t length : {-1LL, 0x80000000LL, 0x100000000LL}) EXPECT_FALSE(file_length_loadable(length));
+    const struct { std::int32_t requested; std::uint64_t size; std::int64_t written; } saves[] = {
+        {-1, 300, 300}, {INT32_MIN, 300, 300}, {0, 300, 0}, {300, 300, 300}, {301, 300, -1}, {10, 0, -1}};
+    for (const auto& s : saves) EXPECT_EQ(save_length(s.requested, s.size), s.written) << s.requested << "|" << s.size;
 }
