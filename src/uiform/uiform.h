@@ -42,20 +42,19 @@ int32_t uiform_dump(const UiForm* form);
 // Lays the form out for `dialog` and creates its controls: 0, or non-zero
 // when a step fails (1 for control creation).
 int32_t uiform_create_controls(UiForm* form, HWND dialog);
-// Creates the controls of `node` and its descendants: 0 or the first failure
-// (-3 no window, -6 radio button without group).
+// Creates the controls of `node` and its descendants, then enables the whole
+// form's controls: 0 or the first failure (-3 no window, -6 radio button
+// without group).
 int32_t uiform_create_control(UiForm* form, UiFormNode* node);
 // Reads every value of the subtree back into the callers' variables. Nothing
 // is written unless every field parses: 0, or the id of the first field whose
 // text does not parse (*failed, when given, receives its node).
 int32_t uiform_read_back(UiForm* form, UiFormNode* node, UiFormNode** failed);
 
-// Enabling: switches the siblings from `first` on (all but `skip`) with
-// everything nested in them; items with UIF_DISABLED stay disabled, and an
-// unchecked OPENC or check button keeps its own items disabled.
-void uiform_enable_list(UiFormNode* first, bool state, const UiFormNode* skip);
-// Switches what is nested in `node` (an OPENC's contents follow its check box).
-void uiform_enable_contents(UiFormNode* node, bool state);
+// Enables or disables every control of the form by uiform_enable_tree from
+// the check boxes' current states: after creation and after every click on
+// an OPENC or CHECKBUTTON box.
+void uiform_apply_enabling(UiForm* form);
 
 // Single-line size of a text in the dialog's font (DrawTextW); 0 by 0 for a
 // null text, no device context or no font.

@@ -126,10 +126,6 @@ void activate_radio_of_row(UiFormNode* n) {
             SendMessageW(static_cast<HWND>(r->control), BM_SETCHECK, r == leader ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-bool node_checked(const UiFormNode* n) {
-    return n->control && SendMessageW(static_cast<HWND>(n->control), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
 INT_PTR on_other_command(HWND dialog, WPARAM wParam, LPARAM lParam) {
     std::printf("uiform_on_WM_COMMAND ctrlid=%d action=%d\n", LOWORD(wParam), HIWORD(wParam));
     UiForm* form = attached_form(dialog);
@@ -137,10 +133,8 @@ INT_PTR on_other_command(HWND dialog, WPARAM wParam, LPARAM lParam) {
     if (!n) return 0;
     switch (n->kind) {
     case UIFORM_CHECKBUTTON:
-        if (n->parent) uiform_enable_list(n->parent->firstChild, node_checked(n), n);
-        break;
     case UIFORM_OPENC:
-        uiform_enable_contents(n, !(n->flags & UIF_DISABLED) && IsWindowEnabled(static_cast<HWND>(n->control)));
+        uiform_apply_enabling(form);
         break;
     case UIFORM_EDITTEXT:
         if (HIWORD(wParam) == EN_CHANGE) activate_radio_of_row(n);
