@@ -19,8 +19,8 @@ struct UiFormFileIcon {
 extern const wchar_t uiform_default_link_address[];
 
 // Runs the form as a modal dialog: 0 for OK (values written back), 1 for
-// Cancel, -1 when the dialog could not run or ended otherwise. A null form
-// gives 0 and shows nothing.
+// Cancel, -1 when the dialog could not run or ended otherwise, and for a null
+// form (which shows nothing).
 int32_t uiform_request(UiForm* form, HINSTANCE instance, HWND owner, UiFormCallback callback, intptr_t userData);
 
 // Create, add the items, request, destroy; writes "uiform_simple() => %d".
@@ -29,7 +29,8 @@ int32_t uiform_simple(HINSTANCE instance, const wchar_t* title, HWND owner, cons
 
 INT_PTR CALLBACK uiform_dialog_proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The running dialog's form values.
+// The running dialog's form values. A window that is no running form dialog
+// has none (0, null, 0): its user data is never taken for a form.
 intptr_t uiform_get_userdata(HWND dialog);
 void* uiform_get_item_value(HWND dialog, int id);
 // Shows the node's current value again; 1 when the control belongs to a node.
