@@ -54,13 +54,12 @@ struct Form {
     ~Form() { CaptureStdout(), uiform_destroy(&f), GetCapturedStdout(); }
     std::string layout() { CaptureStdout(), uiform_layout(f, &measure); return GetCapturedStdout(); }
     UiFormNode* node(int32_t id) const {
-        UiFormNode* n = f->root;
-        while (n && n->id != id) n = uiform_node_next(f->root, n);
-        return n;
+        for (UiFormNode* n = f->root; n; n = uiform_node_next(f->root, n)) if (n->id == id) return n;
+        return nullptr;
     }
 };
 
-// KEYWORD#id>radio chain of a group(children ...)
+// KEYWORD#id>radio chain of a group, at any depth in adding order(children ...)
 std::string shape(const UiFormNode* n) {
     std::string s;
     for (const wchar_t* k = uiform_keyword(n->kind); *k; ++k) s += static_cast<char>(*k);
@@ -88,7 +87,6 @@ TEST(UiFormTree, ItemListsBecomeTrees) {
         {{I(UIFORM_OPENV), I(UIFORM_TEXT, 0, L"kept", L"t"), I(UIFORM_LABEL, 0, L"lost"), T}, -1, "OPENV#2000(OPENV#2001(TEXT#2002))"},
         {{I(UIFORM_OPENV), I(UIFORM_RADIOTEXT, 0, L"r"), T}, -6, "OPENV#2000(OPENV#2001(RADIOTEXT#2002))"},
         {{I(UIFORM_OPENV), T, I(UIFORM_TEXT, 42), T}, -4, "OPENV#2000(OPENV#2001(TEXT#2002))"},
-        // The radio chain of a group: at any depth, in adding order, only the nearest group's.
         {{I(UIFORM_OPENR, 0, &g_v), I(UIFORM_RADIOTEXT, 0, L"a"), I(UIFORM_OPENH), I(UIFORM_RADIOTEXT, 0, L"b"), I(UIFORM_EDITTEXT), C,
           I(UIFORM_RADIOTEXT, 0, V(300)), I(UIFORM_OPENRH, 0, &g_v), I(UIFORM_RADIOTEXT, 0, L"c")},
          0, "OPENV#2000(OPENR#2001>2002>2004>2007(RADIOTEXT#2002 OPENH#2003(RADIOTEXT#2004 EDITTEXT#2005) RADIOTEXT#2007 "
@@ -101,7 +99,8 @@ TEST(UiFormTree, ItemListsBecomeTrees) {
     }
     EXPECT_EQ(Form(cases[6].items).trace,
               "uiform_create\nuiform_add 0 OPENV\nuiform_add 0 TEXT\nuiform_add 42 TEXT\nuiform_add => -4\n");
-    EXPECT_EQ(uiform_insert(Form(cases[4].items).f, UIFORM_CLOSE, 0, nullptr, nullptr), -1);  // nothing attached after a lost label
+    EXPECT_TRUE(uiform_insert(Form(cases[4].items).f, UIFORM_CLOSE, 0, nullptr, nullptr) == -1 &&  // nothing after a lost label
+                uiform_add_items(Form({}).f, nullptr) == -1);
     for (uint32_t kind : {UIFORM_TEXT, UIFORM_COPYTEXT, UIFORM_LABEL, UIFORM_RADIOTEXT, UIFORM_OPENC, UIFORM_OPENR, UIFORM_OPENRH})
         EXPECT_EQ(Form({I(kind)}).rc, -4) << kind;
     UiForm* none = reinterpret_cast<UiForm*>(1);
@@ -163,8 +162,7 @@ TEST(UiFormEnabling, ParentAndEveryControllingBoxDecide) {
 TEST(UiFormLayout, PlacesEveryNode) {
     constexpr int32_t N = INT32_MIN;  // not checked
     static const std::wstring x106(106, L'x'), a20(20, L'a'), d40(40, L'0');
-    static UiFormEditText<32> edit, huge;
-    edit.visibleWidth = 10, huge.visibleWidth = INT32_MAX;
+    static UiFormEditText<32> edit{32, 10}, huge{32, INT32_MAX};
     auto t = [](int32_t id, const wchar_t* text, uint32_t flags = 0) { return I(UIFORM_TEXT | flags, id, text); };
     auto rows = [t](int32_t id) {
         return Items{I(UIFORM_OPENV | UIF_MARGIN_X | UIF_MARGIN_Y), I(UIFORM_OPENH | UIF_STRETCH_X, id), t(0, L"Offset:"),
@@ -248,15 +246,16 @@ TEST(UiFormFields, TimesDatesNumbersAndLinkAddresses) {
     Parse u = [](const wchar_t* s, int64_t* v) { uint32_t x = 7; bool ok = uiform_parse_uint(s, &x); return *v = x, ok; };
     Parse i = [](const wchar_t* s, int64_t* v) { int32_t x = 7; bool ok = uiform_parse_sint(s, &x); return *v = x, ok; };
     for (auto [parse, text, want] : {std::tuple<Parse, const wchar_t*, int64_t>{t, L"9", 540}, {t, L"09:05", 545},
-             {t, L" 24:00", 1440}, {t, L"24", 1440}, {t, L"  ", -1}, {t, L"24:01", 7}, {t, L"9:5", 7}, {t, L"9:60", 7}, {t, L"123", 7},
-             {t, L"9:05 ", 7}, {t, L"25", 7}, {t, L":05", 7}, {t, L"9:055", 7}, {t, L"9-05", 7}, {t, L"9:", 7}, {d, L" ", -1},
+             {t, L" 24:00", 1440}, {t, L"24", 1440}, {t, L"  ", -1}, {t, L"24:01", 7}, {t, L"9:5", 7}, {t, L"9:60", 7},
+             {t, L"123", 7}, {t, L"9:05 ", 7}, {t, L"25", 7}, {t, L":05", 7}, {t, L"9:055", 7}, {t, L"9:", 7}, {d, L" ", -1},
              {d, L"1.1.12", day(1, 1, 2012)}, {d, L"1 . 1 . 2000", day(1, 1, 2000)}, {d, L"  29.2.2012  ", day(29, 2, 2012)},
-             {d, L"1.1.2038", day(1, 1, 2038)}, {d, L"29.2.2013", 7}, {d, L"31.4.2012", 7}, {d, L"1.1.1999", 7}, {d, L"1.1.99", 7},
-             {d, L"1.2012", 7}, {d, L"0.1.2012", 7}, {d, L"1.13.2012", 7}, {d, L"1.0.2012", 7}, {d, L"1.1.2100", 7},
-             {d, L"1.1.02012", 7}, {d, L"1..2012", 7}, {d, L"1.1.2012.", 7}, {d, L"1/1/2012", 7}, {d, L"32.1.2012", 7},
-             {d, L"1.1.2040", 7}, {d, L"31.12.99", 7}, {d, L"1.1.2012x", 7}, {u, L" 4294967295 ", 4294967295}, {u, L"0", 0},
-             {u, L"4294967296", 7}, {u, L"-1", 7}, {u, L"", 7}, {u, L"12abc", 7}, {u, L"+3", 7}, {u, L"1 2", 7}, {i, L"-5", -5},
-             {i, L"-2147483648", INT32_MIN}, {i, L"2147483647", INT32_MAX}, {i, L"2147483648", 7}, {i, L"-2147483649", 7}, {i, L"--1", 7}}) {
+             {d, L"1.1.2038", day(1, 1, 2038)}, {d, L"29.2.2013", 7}, {d, L"31.4.2012", 7}, {d, L"1.1.1999", 7},
+             {d, L"1.1.99", 7}, {d, L"1.2012", 7}, {d, L"0.1.2012", 7}, {d, L"1.13.2012", 7}, {d, L"1.0.2012", 7},
+             {d, L"1.1.2100", 7}, {d, L"1.1.02012", 7}, {d, L"1..2012", 7}, {d, L"1.1.2012.", 7}, {d, L"1.1.2012.1", 7},
+             {d, L"1/1/2012", 7}, {d, L"32.1.2012", 7}, {d, L"1.1.2040", 7}, {d, L"31.12.99", 7}, {d, L"1.1.2012x", 7},
+             {u, L" 4294967295 ", 4294967295}, {u, L"0", 0}, {u, L"4294967296", 7}, {u, L"-1", 7}, {u, L"", 7}, {u, L"12abc", 7},
+             {u, L"1 2", 7}, {i, L"-5", -5}, {i, L"-2147483648", INT32_MIN}, {i, L"2147483647", INT32_MAX},
+             {i, L"2147483648", 7}, {i, L"-2147483649", 7}, {i, L"--1", 7}}) {
         int64_t got = 7;
         EXPECT_TRUE(parse(text, &got) == (want != 7) && got == want) << text << " gave " << got;
     }
@@ -268,7 +267,8 @@ TEST(UiFormFields, TimesDatesNumbersAndLinkAddresses) {
     int32_t again = 7;
     for (int64_t when : {day(5, 7, 2026), day(31, 12, 2037), day(1, 1, 2000)})  // shown as the same day, in summer too
         EXPECT_TRUE(uiform_format_date(static_cast<int32_t>(when), buf, 24) && uiform_parse_date(buf, &again) && again == when);
-    EXPECT_TRUE(uiform_format_date(-1, buf, 24) == 0 && !*buf);
+    EXPECT_TRUE(uiform_format_date(-1, buf, 24) == 0 && !*buf && uiform_format_date(0, buf, 24) > 0);  // 0 is a time too
+    EXPECT_FALSE(uiform_parse_time(nullptr, &again) || uiform_parse_date(L"1.1.12", nullptr) || uiform_parse_sint(nullptr, &again));
     EXPECT_TRUE(uiform_format_date(static_cast<int32_t>(day(5, 7, 2026)), buf, 24) == 8 && std::wstring(buf) == L"5.7.2026");
     UiFormDate date{};
     EXPECT_TRUE(uiform_parse_date_fields(L"31.1.98", &date, nullptr) && date.year == 2098 && date.day == 31 && date.month == 1);
