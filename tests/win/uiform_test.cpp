@@ -72,10 +72,9 @@ TEST(UiFormDialog, EveryKindShowsItsValueAndReadsItBack) {
             {111, L"first", WS_GROUP}, {112, L"second", 0, WS_GROUP}, {114, L"Pick", 0, WS_GROUP}, {115, L"Switch", WS_GROUP},
             {116, L"", SS_ETCHEDHORZ}, {118, L"", SS_ICON}, {119, L"site", 0, BS_DEFPUSHBUTTON}, {120, L"copy me", ES_READONLY},
             {IDOK, L"OK", BS_DEFPUSHBUTTON | WS_GROUP}};
-        for (const auto& c : shown) {
-            const LONG style = GetWindowLongW(GetDlgItem(d, c.id), GWL_STYLE);
-            EXPECT_TRUE(window_text(GetDlgItem(d, c.id)) == c.text && (style & c.set) == c.set && !(style & c.clear)) << c.id;
-        }
+        for (const auto& c : shown)
+            EXPECT_TRUE(window_text(GetDlgItem(d, c.id)) == c.text &&
+                        (GetWindowLongW(GetDlgItem(d, c.id), GWL_STYLE) & (c.set | c.clear)) == c.set) << c.id;
         EXPECT_TRUE(send(d, 103, CB_GETCOUNT) == 3 && send(d, 103, CB_GETCURSEL) == 1 && send(d, 106, EM_GETLIMITTEXT) == 15);
         EXPECT_TRUE(send(d, 109, LVM_GETITEMSTATE, 0, LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2) && checked(d, 111));
         EXPECT_TRUE(send(d, 118, STM_GETIMAGE, IMAGE_ICON) && !checked(d, 112) && !checked(d, 115));
@@ -104,7 +103,8 @@ TEST(UiFormDialog, EveryKindShowsItsValueAndReadsItBack) {
                    I(UIFORM_RADIOTEXT, 112, L"second"), I(UIFORM_EDITTEXT, 113, &rowEdit), I(UIFORM_BUTTON, 114, L"Pick"),
                    I(UIFORM_CLOSE), I(UIFORM_CLOSE), I(UIFORM_CHECKBUTTON, 115, &check, L"Switch"), I(UIFORM_LINEH, 116, L"Section"),
                    I(UIFORM_ICON, 118, reinterpret_cast<const void*>(intptr_t{-3})), I(UIFORM_LINKTEXT, 119, L"site"),
-                   I(UIFORM_COPYTEXT, 120, L"copy me"), I(UIFORM_TEXT, 121, L"plain")}, act), 0);
+                   I(UIFORM_COPYTEXT, 120, L"copy me"), I(UIFORM_TEXT, 121, L"plain"), I(UIFORM_LINEH, 117),
+                   I(UIFORM_EDITDATE | UIF_ALT, 122, &date)}, act), 0);
     EXPECT_TRUE(u == 4000000000u && s == -17 && combo == 2 && minutes == -1 && date == date_of(L"1.1.2012") && radio == 1);
     EXPECT_TRUE(std::wstring(edit.buffer) == L"world" && std::wstring(rowEdit.buffer) == L"typed" && check == 1);
     EXPECT_TRUE(std::wstring(chosen) == L"green" && entries[0].checked == 1 && entries[1].checked == 1);
@@ -157,13 +157,12 @@ TEST(UiFormDialog, LinkCopiesClicksOnlyWhilePressedRepaintsAndOpensOnlyWebAddres
         EXPECT_TRUE(send(d, 301, WM_SETCURSOR, reinterpret_cast<WPARAM>(link), HTCLIENT) && GetCursor() == LoadCursorW(nullptr, IDC_HAND));
         send(d, 301, WM_SETTEXT, LINK_SETADDRESS, reinterpret_cast<LPARAM>(longAddress.c_str()));
         EXPECT_EQ((send(d, 301, WM_CHAR, 3), clipboard_text(d)), longAddress.substr(0, 259));
-        for (const wchar_t* refused : {L"C:\\no\\such\\program.exe", L"file:///C:/no/such/file.txt", L"no-such-scheme:x"}) {
-            send(d, 301, WM_SETTEXT, LINK_SETADDRESS, reinterpret_cast<LPARAM>(refused));  // as another process can
-            INT_PTR result = 77;
-            EXPECT_TRUE(!link_open(d, 301, &result) && result == 0) << refused;
+        for (auto [id, refused] : {std::pair{301, L"C:\\no\\such\\program.exe"}, {301, L"file:///C:/no/such/file.txt"},
+                                   {301, L"no-such-scheme:x"}, {302, L"https://clipnook.example.org/"}}) {  // 302 is no link
+            INT_PTR result = 77;  // the address replaced as another process can; the caption stays
+            send(d, id, WM_SETTEXT, LINK_SETADDRESS, reinterpret_cast<LPARAM>(refused));
+            EXPECT_TRUE(!link_open(d, id, &result) && result == 0 && window_text(link) == L"the site") << refused;
         }
-        INT_PTR result = 77;
-        EXPECT_TRUE(!link_open(d, 302, &result) && result == 0 && window_text(link) == L"the site");  // no link; caption kept
     };
     EXPECT_TRUE(run({I(UIFORM_LINKTEXT, 301, L"the site", L"https://clipnook.example.org/form"), I(UIFORM_UINT, 302, &u)}, act) == 1 &&
                 u == 3);  // Cancel writes nothing
@@ -173,7 +172,8 @@ TEST(UiFormDialog, SizedTracedAndItsDataKeptFromOtherDialogs) {
     uint32_t u = 0;
     auto act = [&](HWND d) {
         RECT client{};
-        EXPECT_TRUE(GetClientRect(d, &client) && client.right == g_form->root->width && client.bottom == g_form->root->height);
+        EXPECT_TRUE(GetClientRect(d, &client) && client.right == g_form->root->width && client.bottom == g_form->root->height &&
+                    uiform_find_control(g_form, GetDlgItem(d, 102))->height > g_form->unitY);  // the text wraps
         EXPECT_TRUE(GetFocus() == GetDlgItem(d, 101) && uiform_get_userdata(d) == 777 && uiform_get_item_value(d, 101) == &u);
         LOGFONTW lf{};
         g_italic.font = reinterpret_cast<HFONT>(send(d, 102, WM_GETFONT));
