@@ -2,6 +2,7 @@
 // creation and on clicks, size, trace and the dialog's data kept from other dialogs, and the link.
 #include "win_test.h"
 #include "base/win_raii.h"
+#include "uiform/background.h"
 #include "uiform/datetime_core.h"
 #include "uiform/link.h"
 #include "uiform/uiform.h"
@@ -113,11 +114,7 @@ TEST(UiFormDialog, EveryKindShowsItsValueAndReadsItBack) {
 TEST(UiFormDialog, EnablingFollowsTheParentAndEveryControllingBox) {
     int32_t group = 0, inner = 1, a = 0, b = 1;
     auto act = [&](HWND d) {
-        auto states = [d] {
-            std::string s;
-            for (int id = 201; id <= 207; ++id) s += IsWindowEnabled(GetDlgItem(d, id)) ? '+' : '-';
-            return s;
-        };
+        auto states = [d] { std::string s; for (int id = 201; id <= 207; ++id) s += IsWindowEnabled(GetDlgItem(d, id)) ? '+' : '-'; return s; };
         EXPECT_EQ(states(), "+--+---");  // a checked box in an unchecked group, or the last of two boxes, turns nothing on
         for (auto [box, after] : {std::pair{201, "++++---"}, {202, "++-+---"}, {204, "++-+++-"}, {201, "+--+++-"}}) {
             send(d, box, BM_CLICK);
@@ -151,6 +148,9 @@ TEST(UiFormDialog, LinkCopiesClicksOnlyWhilePressedRepaintsAndOpensOnlyWebAddres
         send(d, 301, WM_KEYUP, VK_SPACE, 0xC0000001), ReleaseCapture();
         EXPECT_EQ(clicks(), 1);
         SetFocus(GetDlgItem(d, 302)), RedrawWindow(d, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);  // paint what is due
+        auto grey = [d](int x, int y) { return GetRValue(GetPixel(WindowDC(d).get(), x, y)); };  // the themed gradient's corners
+        const int right = g_form->root->width - 1, bottom = g_form->root->height - 1;
+        EXPECT_TRUE(!dialog_background_themed() || (std::abs(grey(right, 0) - 246) <= 2 && std::abs(grey(right, bottom) - 232) <= 2));
         EXPECT_GT(pixels(link, RGB(0, 0, 255)), 10);
         EnableWindow(link, FALSE), RedrawWindow(d, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);  // grey at once
         EXPECT_TRUE(pixels(link, RGB(0, 0, 255)) == 0 && pixels(link, GetSysColor(COLOR_GRAYTEXT)) > 10);
