@@ -1,4 +1,5 @@
 #include "uiform/link.h"
+#include "uiform/link_core.h"
 #include "base/win_raii.h"
 
 #include <commctrl.h>
@@ -93,10 +94,11 @@ LRESULT on_paint(LinkState* s, HWND window) {
     return 0;
 }
 
-// The control paints no background of its own, so an inverted focus
-// rectangle would be left behind by any repaint in between. Instead the
-// dialog repaints the spot and WM_PAINT draws the rectangle while focused.
-LRESULT on_focus_change(HWND window) {
+// The control paints no background of its own, so neither an inverted focus
+// rectangle nor the text in its old colour may stay behind: the dialog
+// repaints the spot, and WM_PAINT draws the text and, while focused, the
+// rectangle. Used when the focus comes or goes and when enabling changes.
+LRESULT repaint_spot(HWND window) {
     HWND parent = GetParent(window);
     RECT r;
     GetWindowRect(window, &r);
@@ -129,6 +131,13 @@ LRESULT on_release(LinkState* s, HWND window, UINT message, WPARAM wParam, LPARA
     SendMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), BN_CLICKED),
                  reinterpret_cast<LPARAM>(window));
     return 0;
+}
+
+// A press ends when the focus or the capture goes elsewhere: the release that
+// follows, wherever it happens, is no click.
+void drop_press(LinkState* s, HWND window) {
+    s->pressed = 0;
+    if (GetCapture() == window) ReleaseCapture();
 }
 
 LRESULT on_context_menu(HWND window, LPARAM position) {
@@ -231,7 +240,7 @@ BOOL link_open(HWND dialog, int id, INT_PTR* result) {
     if (result) *result = 0;
     HWND control = GetDlgItem(dialog, id);
     LinkState* s = control ? link_state(control) : nullptr;
-    if (!s || GetPropW(control, kLinkProperty) != s || !s->address[0]) return FALSE;
+    if (!s || GetPropW(control, kLinkProperty) != s || !link_address_opens(s->address)) return FALSE;
     if (s->tooltip) {
         SendMessageW(s->tooltip, TTM_ACTIVATE, FALSE, 0);
         SendMessageW(s->tooltip, TTM_ACTIVATE, TRUE, 0);
@@ -254,8 +263,9 @@ LRESULT CALLBACK link_wndproc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_PAINT: return on_paint(s, window);
     case WM_ERASEBKGND: return 0;
     case WM_NCPAINT: return 0;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS: return on_focus_change(window);
+    case WM_SETFOCUS: return repaint_spot(window);
+    case WM_KILLFOCUS: drop_press(s, window); return repaint_spot(window);
+    case WM_CAPTURECHANGED: drop_press(s, window); return call_old(s, window, message, wParam, lParam);
     case WM_SETCURSOR: SetCursor(LoadCursorW(nullptr, IDC_HAND)); return 1;
     case WM_GETDLGCODE: return on_get_dlg_code(s, window, wParam, lParam);
     case WM_CHAR: return on_char(window, wParam);
@@ -266,7 +276,7 @@ LRESULT CALLBACK link_wndproc(HWND window, UINT message, WPARAM wParam, LPARAM l
         return call_old(s, window, message, wParam, lParam);
     case WM_CONTEXTMENU: return on_context_menu(window, lParam);
     case WM_COPY: return on_copy(s, window);
-    case WM_ENABLE:
+    case WM_ENABLE: return repaint_spot(window);
     case WM_CHANGEUISTATE:
     case WM_UPDATEUISTATE:
     case WM_THEMECHANGED: return 0;

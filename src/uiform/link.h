@@ -16,8 +16,9 @@ constexpr int LINK_ADDRESS_MAX = 259;
 // (the control stays a plain button), 1 otherwise.
 int link_attach(HWND dialog, int id, HINSTANCE instance, const wchar_t* address, HWND tooltip, DWORD options);
 
-// Opens the address of link `id` with the shell. *result (optional) receives
-// ShellExecuteW's result, 0 when the control has no link or no address.
+// Opens the address of link `id` with the shell, but only a web address
+// (link_address_opens). *result (optional) receives ShellExecuteW's result,
+// 0 when the control has no link or its address is refused.
 // True when the shell reported success.
 BOOL link_open(HWND dialog, int id, INT_PTR* result);
 

@@ -19,8 +19,8 @@ struct UiFormFileIcon {
 extern const wchar_t uiform_default_link_address[];
 
 // Runs the form as a modal dialog: 0 for OK (values written back), 1 for
-// Cancel, -1 when the dialog could not run or ended otherwise. A null form
-// gives 0 and shows nothing.
+// Cancel, -1 when the dialog could not run or ended otherwise, and for a null
+// form (which shows nothing).
 int32_t uiform_request(UiForm* form, HINSTANCE instance, HWND owner, UiFormCallback callback, intptr_t userData);
 
 // Create, add the items, request, destroy; writes "uiform_simple() => %d".
@@ -29,7 +29,8 @@ int32_t uiform_simple(HINSTANCE instance, const wchar_t* title, HWND owner, cons
 
 INT_PTR CALLBACK uiform_dialog_proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The running dialog's form values.
+// The running dialog's form values. A window that is no running form dialog
+// has none (0, null, 0): its user data is never taken for a form.
 intptr_t uiform_get_userdata(HWND dialog);
 void* uiform_get_item_value(HWND dialog, int id);
 // Shows the node's current value again; 1 when the control belongs to a node.
@@ -42,20 +43,19 @@ int32_t uiform_dump(const UiForm* form);
 // Lays the form out for `dialog` and creates its controls: 0, or non-zero
 // when a step fails (1 for control creation).
 int32_t uiform_create_controls(UiForm* form, HWND dialog);
-// Creates the controls of `node` and its descendants: 0 or the first failure
-// (-3 no window, -6 radio button without group).
+// Creates the controls of `node` and its descendants, then enables the whole
+// form's controls: 0 or the first failure (-3 no window, -6 radio button
+// without group).
 int32_t uiform_create_control(UiForm* form, UiFormNode* node);
 // Reads every value of the subtree back into the callers' variables. Nothing
 // is written unless every field parses: 0, or the id of the first field whose
 // text does not parse (*failed, when given, receives its node).
 int32_t uiform_read_back(UiForm* form, UiFormNode* node, UiFormNode** failed);
 
-// Enabling: switches the siblings from `first` on (all but `skip`) with
-// everything nested in them; items with UIF_DISABLED stay disabled, and an
-// unchecked OPENC or check button keeps its own items disabled.
-void uiform_enable_list(UiFormNode* first, bool state, const UiFormNode* skip);
-// Switches what is nested in `node` (an OPENC's contents follow its check box).
-void uiform_enable_contents(UiFormNode* node, bool state);
+// Enables or disables every control of the form by uiform_enable_tree from
+// the check boxes' current states: after creation and after every click on
+// an OPENC or CHECKBUTTON box.
+void uiform_apply_enabling(UiForm* form);
 
 // Single-line size of a text in the dialog's font (DrawTextW); 0 by 0 for a
 // null text, no device context or no font.

@@ -1,5 +1,7 @@
 // The controls of a form: measuring with the dialog's font, creating and
 // filling one control per kind, enabling by check boxes, and reading back.
+// The layout and the enabling rule come from the core (uiform_core.h); this
+// file hands it the measurer and the check box reader and applies its answers.
 #include "uiform/uiform.h"
 #include "uiform/datetime_core.h"
 #include "uiform/link.h"
@@ -373,47 +375,18 @@ int create_own(const Creator& c, UiFormNode* n) {
     return UIFORM_OK;
 }
 
-}  // namespace
-
-void uiform_enable_list(UiFormNode* first, bool state, const UiFormNode* skip) {
-    for (UiFormNode* n = first; n; n = n->next) {
-        if (n == skip) continue;
-        const bool e = state && !(n->flags & UIF_DISABLED);
-        if (n->control2) EnableWindow(as_hwnd(n->control2), e);
-        if (n->control) EnableWindow(as_hwnd(n->control), e);
-        uiform_enable_contents(n, e);
-    }
-}
-
-void uiform_enable_contents(UiFormNode* n, bool state) {
-    if (!n->firstChild) return;
-    const bool inner = state && (n->kind != UIFORM_OPENC || is_checked(n->control));
-    uiform_enable_list(n->firstChild, inner, nullptr);
-    if (!inner) return;
-    for (UiFormNode* child = n->firstChild; child; child = child->next)
-        if (child->kind == UIFORM_CHECKBUTTON && child->control && !is_checked(child->control))
-            uiform_enable_list(n->firstChild, false, child);
-}
-
-namespace {
-
-void apply_check_button(UiFormNode* button) {
-    if (button->parent) uiform_enable_list(button->parent->firstChild, is_checked(button->control), button);
-}
-
 int create_tree(const Creator& c, UiFormNode* n) {
     if (int rc = create_own(c, n)) return rc;
-    if (n->flags & UIF_DISABLED) {
-        if (n->control) EnableWindow(as_hwnd(n->control), FALSE);
-        if (n->control2) EnableWindow(as_hwnd(n->control2), FALSE);
-    }
     for (UiFormNode* child = n->firstChild; child; child = child->next)
         if (int rc = create_tree(c, child)) return rc;
-    if (n->kind == UIFORM_OPENC)
-        uiform_enable_list(n->firstChild, is_checked(n->control) && !(n->flags & UIF_DISABLED), nullptr);
-    for (UiFormNode* child = n->firstChild; child; child = child->next)
-        if (child->kind == UIFORM_CHECKBUTTON && child->control) apply_check_button(child);
     return UIFORM_OK;
+}
+
+bool box_checked(void*, const UiFormNode* box) { return is_checked(box->control); }
+
+void enable_node(void*, UiFormNode* n, bool enabled) {
+    if (n->control2) EnableWindow(as_hwnd(n->control2), enabled);
+    if (n->control) EnableWindow(as_hwnd(n->control), enabled);
 }
 
 // ---------------------------------------------------------------------------
@@ -547,7 +520,14 @@ int32_t uiform_create_control(UiForm* form, UiFormNode* node) {
     Creator c{form, dialog, static_cast<HINSTANCE>(form->instance),
               form->dialogFont ? static_cast<HFONT>(form->dialogFont)
                                : reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0))};
-    return create_tree(c, node);
+    if (int rc = create_tree(c, node)) return rc;
+    uiform_apply_enabling(form);
+    return UIFORM_OK;
+}
+
+void uiform_apply_enabling(UiForm* form) {
+    const UiFormEnabling enabling{nullptr, box_checked, enable_node};
+    uiform_enable_tree(form, &enabling);
 }
 
 int32_t uiform_read_back(UiForm* form, UiFormNode* node, UiFormNode** failed) {
@@ -564,54 +544,4 @@ int32_t uiform_read_back(UiForm* form, UiFormNode* node, UiFormNode** failed) {
     }
     for (UiFormNode* n = node; n; n = uiform_node_next(node, n)) read_one(n, true);
     return 0;
-}
-
-int uiform_update_item(HWND dialog, int id) {
-    auto* form = reinterpret_cast<UiForm*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    HWND control = GetDlgItem(dialog, id);
-    UiFormNode* n = form && control ? uiform_find_control(form, control) : nullptr;
-    if (!n) return 0;
-    switch (n->kind) {
-    case UIFORM_TEXT: {
-        const wchar_t* text = reinterpret_cast<uintptr_t>(n->value) >= 0x10000 ? static_cast<const wchar_t*>(n->value)
-                                                                                : n->resolvedText;
-        SetWindowTextW(control, text ? text : L"");
-        int32_t w = 0, h = 0;
-        uiform_text_size(dialog, text, -1, &w, &h);
-        SetWindowPos(control, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        break;
-    }
-    case UIFORM_EDITTEXT: {
-        auto* record = value_as<UiFormEditTextHeader>(n);
-        if (record && record->capacity > 0) {
-            const wchar_t* buffer = uiform_edittext_buffer(record);
-            SetWindowTextW(control, std::wstring(buffer, wcsnlen(buffer, static_cast<size_t>(record->capacity))).c_str());
-        }
-        break;
-    }
-    case UIFORM_ICON: {
-        if (!(n->flags & UIF_FILEICON) || !n->value) break;
-        const auto* file = static_cast<const UiFormFileIcon*>(n->value);
-        wchar_t path[260];
-        lstrcpynW(path, file->path, 260);
-        HICON icon = nullptr;
-        if (n->flags & UIF_READONLY) ExtractIconExW(path, file->index, nullptr, &icon, 1);
-        else ExtractIconExW(path, file->index, &icon, nullptr, 1);
-        if (!icon) break;
-        // Extracted icons are ours to destroy, unlike the shared loaded ones;
-        // the control keeps the one it shows until it is replaced or destroyed.
-        auto previous = static_cast<HICON>(GetPropW(control, L"UiFormOwnedIcon"));
-        SendMessageW(control, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
-        SetPropW(control, L"UiFormOwnedIcon", icon);
-        if (previous) DestroyIcon(previous);
-        break;
-    }
-    case UIFORM_COLORREF:
-    case UIFORM_OWNERDRAW:
-        InvalidateRect(control, nullptr, FALSE);
-        break;
-    default:
-        break;
-    }
-    return 1;
 }

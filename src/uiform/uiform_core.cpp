@@ -428,6 +428,26 @@ void place_child(const UiForm* f, const UiFormNode* p, UiFormNode* n) {
     }
 }
 
+// The pre-order successor of `n` inside `top` that lies outside n's subtree.
+UiFormNode* after_subtree(const UiFormNode* top, const UiFormNode* n) {
+    for (; n && n != top; n = n->parent)
+        if (n->next) return n->next;
+    return nullptr;
+}
+
+bool box_checked(const UiFormEnabling* e, const UiFormNode* box) { return e->checked && e->checked(e->context, box); }
+
+// Whether the node lets itself be enabled once its parent is.
+bool node_allows(const UiFormEnabling* e, const UiFormNode* n) {
+    if (n->flags & UIF_DISABLED) return false;
+    const UiFormNode* p = n->parent;
+    if (!p) return true;
+    if (p->kind == UIFORM_OPENC && !box_checked(e, p)) return false;
+    for (const UiFormNode* s = p->firstChild; s; s = s->next)
+        if (s != n && s->kind == UIFORM_CHECKBUTTON && !box_checked(e, s)) return false;
+    return true;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -685,16 +705,31 @@ int32_t uiform_layout(UiForm* f, const UiFormMeasure* m) {
 }
 
 // ---------------------------------------------------------------------------
+// Enabling
+
+void uiform_enable_tree(UiForm* form, const UiFormEnabling* e) {
+    if (!form || !form->root || !e) return;
+    UiFormNode* top = form->root;
+    for (UiFormNode* n = top; n;) {
+        if (node_allows(e, n)) {
+            if (e->apply) e->apply(e->context, n, true);
+            n = uiform_node_next(top, n);
+            continue;
+        }
+        // Everything nested in a node that is off is off with it.
+        for (UiFormNode* m = n; m; m = uiform_node_next(n, m))
+            if (e->apply) e->apply(e->context, m, false);
+        n = after_subtree(top, n);
+    }
+}
+
+// ---------------------------------------------------------------------------
 // Tree walks
 
 UiFormNode* uiform_node_next(const UiFormNode* top, const UiFormNode* n) {
     if (!n) return nullptr;
     if (n->firstChild) return n->firstChild;
-    while (n && n != top) {
-        if (n->next) return n->next;
-        n = n->parent;
-    }
-    return nullptr;
+    return after_subtree(top, n);
 }
 
 int32_t uiform_node_depth(const UiFormNode* n) {

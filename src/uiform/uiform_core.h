@@ -1,25 +1,17 @@
 // Form dialogs built at run time from flat item lists: the item kinds and
-// flags, the node tree the list turns into, and the box-model layout that
-// places the tree in pixels before any control exists.
+// flags, the node tree the list turns into, the box-model layout that places
+// the tree in pixels before any control exists, and which nodes are enabled.
 //
 // This header is pure: it never pulls in <windows.h>, so the host tests, the
 // fuzzer and the Win32 dialog code share one definition. Window, module and
 // font handles are kept as opaque `void*` (HWND, HINSTANCE, HFONT in the
 // dialog code, which casts them back).
 //
-// Who does what:
-//   uiform_core.cpp (pure)  item lists -> node tree, the standard button row,
-//                           leaf sizes, the whole layout (uiform_layout), tree
-//                           look-ups.
-//   Win32 dialog code       uiform_request/uiform_simple, the dialog
-//                           procedure, the real UiFormMeasure (dialog font +
-//                           DrawTextW, LoadStringW, LoadIconA), control
-//                           creation and read-back. Its
-//                           uiform_create_controls(form, dialog) stores the
-//                           dialog in form->dialog, calls uiform_layout() with
-//                           the real measurer (which writes the trace lines of
-//                           the five layout steps), then writes
-//                           "uiform_create_control" and creates the controls.
+// The direction is one way: the Win32 files (uiform_controls.cpp,
+// uiform_dialog.cpp) call this core, and the core calls none of them. It
+// reaches the platform only through the function pointers it is handed:
+// UiFormMeasure while laying out (the dialog's font, strings, icons) and
+// UiFormEnabling while enabling (check box states, EnableWindow).
 //
 // Trace lines go to standard output with puts/printf, as the dialog code's
 // lines do, so that tests can capture them in order.
@@ -295,6 +287,21 @@ void uiform_resolve_text(const UiForm* form, const UiFormMeasure* measure, UiFor
 // text has none.
 typedef void (*UiFormPieceFn)(void* context, const wchar_t* piece, int32_t length);
 int32_t uiform_combo_pieces(const wchar_t* text, UiFormPieceFn fn, void* context);
+
+// ---------------------------------------------------------------------------
+// Enabling. A node is enabled exactly when its parent is, it has no
+// UIF_DISABLED, and every check box that controls it is checked: the box of
+// the OPENC it sits in and every CHECKBUTTON among its siblings. One walk
+// decides every node, so a check box can never turn on what another one, or
+// an enclosing OPENC, keeps off.
+struct UiFormEnabling {
+    void* context;
+    // Whether the box of an OPENC or CHECKBUTTON node is checked (null: never).
+    bool (*checked)(void* context, const UiFormNode* box);
+    // Called once for every node of the tree, parents before children.
+    void (*apply)(void* context, UiFormNode* node, bool enabled);
+};
+void uiform_enable_tree(UiForm* form, const UiFormEnabling* enabling);
 
 // ---------------------------------------------------------------------------
 // Tree walks.

@@ -5,6 +5,7 @@
 #include "base/center.h"
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
@@ -24,13 +25,20 @@ alignas(4) const WORD kTemplate[] = {
     L'T', L'a', L'h', L'o', L'm', L'a', 0,
 };
 
-// The form of a dialog that is initialising or failed to, for WM_DESTROY;
-// DWLP_USER holds it only once initialisation succeeded.
+// Marks a form dialog from WM_INITDIALOG to WM_NCDESTROY and holds its form,
+// also when initialisation failed; DWLP_USER holds it only once that succeeded.
 constexpr wchar_t kRunProperty[] = L"UiFormRun";
 constexpr wchar_t kOwnedIconProperty[] = L"UiFormOwnedIcon";
 constexpr wchar_t kKeepFocusProperty[] = L"UiFormKeepFocus";
 
-UiForm* attached_form(HWND dialog) { return reinterpret_cast<UiForm*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
+// The form of a running form dialog; null for any other window, whose user
+// data is never read.
+UiForm* attached_form(HWND dialog) {
+    auto* marked = dialog ? static_cast<UiForm*>(GetPropW(dialog, kRunProperty)) : nullptr;
+    if (!marked) return nullptr;
+    auto* attached = reinterpret_cast<UiForm*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    return attached == marked ? attached : nullptr;
+}
 
 HWND first_focus(HWND dialog) {
     std::vector<HWND> seen;
@@ -126,10 +134,6 @@ void activate_radio_of_row(UiFormNode* n) {
             SendMessageW(static_cast<HWND>(r->control), BM_SETCHECK, r == leader ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-bool node_checked(const UiFormNode* n) {
-    return n->control && SendMessageW(static_cast<HWND>(n->control), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
 INT_PTR on_other_command(HWND dialog, WPARAM wParam, LPARAM lParam) {
     std::printf("uiform_on_WM_COMMAND ctrlid=%d action=%d\n", LOWORD(wParam), HIWORD(wParam));
     UiForm* form = attached_form(dialog);
@@ -137,10 +141,8 @@ INT_PTR on_other_command(HWND dialog, WPARAM wParam, LPARAM lParam) {
     if (!n) return 0;
     switch (n->kind) {
     case UIFORM_CHECKBUTTON:
-        if (n->parent) uiform_enable_list(n->parent->firstChild, node_checked(n), n);
-        break;
     case UIFORM_OPENC:
-        uiform_enable_contents(n, !(n->flags & UIF_DISABLED) && IsWindowEnabled(static_cast<HWND>(n->control)));
+        uiform_apply_enabling(form);
         break;
     case UIFORM_EDITTEXT:
         if (HIWORD(wParam) == EN_CHANGE) activate_radio_of_row(n);
@@ -182,12 +184,18 @@ BOOL CALLBACK drop_owned_icon(HWND control, LPARAM) {
 }
 
 INT_PTR on_destroy(HWND dialog) {
+    EnumChildWindows(dialog, drop_owned_icon, 0);
+    return 0;
+}
+
+// The dialog's last message: its controls are gone, so the font they were
+// drawing with can go too.
+INT_PTR on_nc_destroy(HWND dialog) {
     auto* form = static_cast<UiForm*>(RemovePropW(dialog, kRunProperty));
     if (form) {
         if (form->italicFont) DeleteObject(static_cast<HFONT>(form->italicFont));
         form->italicFont = nullptr;
     }
-    EnumChildWindows(dialog, drop_owned_icon, 0);
     return 0;
 }
 
@@ -206,7 +214,7 @@ void dump_node(const UiFormNode* n) {
 
 int32_t uiform_request(UiForm* form, HINSTANCE instance, HWND owner, UiFormCallback callback, intptr_t userData) {
     std::puts("uiform_request");
-    if (!form) return 0;
+    if (!form) return -1;
     form->instance = instance;
     form->callback = callback;
     form->userData = userData;
@@ -244,6 +252,7 @@ INT_PTR CALLBACK uiform_dialog_proc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_COMMAND: return on_command(dialog, wParam, lParam);
     case WM_DRAWITEM: return on_draw_item(dialog, wParam, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_DESTROY: return on_destroy(dialog);
+    case WM_NCDESTROY: return on_nc_destroy(dialog);
     case WM_NEXTDLGCTL:
         // "No control": activation has already given the first tab stop the
         // focus, so the dialog itself takes it, without the dialog manager
@@ -261,15 +270,65 @@ INT_PTR CALLBACK uiform_dialog_proc(HWND dialog, UINT message, WPARAM wParam, LP
 }
 
 intptr_t uiform_get_userdata(HWND dialog) {
-    UiForm* form = dialog ? attached_form(dialog) : nullptr;
+    UiForm* form = attached_form(dialog);
     return form ? form->userData : 0;
 }
 
 void* uiform_get_item_value(HWND dialog, int id) {
-    UiForm* form = dialog ? attached_form(dialog) : nullptr;
+    UiForm* form = attached_form(dialog);
     HWND control = form ? GetDlgItem(dialog, id) : nullptr;
     UiFormNode* n = control ? uiform_find_control(form, control) : nullptr;
     return n ? n->value : nullptr;
+}
+
+int uiform_update_item(HWND dialog, int id) {
+    UiForm* form = attached_form(dialog);
+    HWND control = form ? GetDlgItem(dialog, id) : nullptr;
+    UiFormNode* n = form && control ? uiform_find_control(form, control) : nullptr;
+    if (!n) return 0;
+    switch (n->kind) {
+    case UIFORM_TEXT: {
+        const wchar_t* text = reinterpret_cast<uintptr_t>(n->value) >= 0x10000 ? static_cast<const wchar_t*>(n->value)
+                                                                                : n->resolvedText;
+        SetWindowTextW(control, text ? text : L"");
+        int32_t w = 0, h = 0;
+        uiform_text_size(dialog, text, -1, &w, &h);
+        SetWindowPos(control, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        break;
+    }
+    case UIFORM_EDITTEXT: {
+        auto* record = static_cast<UiFormEditTextHeader*>(n->value);
+        if (record && record->capacity > 0) {
+            const wchar_t* buffer = uiform_edittext_buffer(record);
+            SetWindowTextW(control, std::wstring(buffer, wcsnlen(buffer, static_cast<size_t>(record->capacity))).c_str());
+        }
+        break;
+    }
+    case UIFORM_ICON: {
+        if (!(n->flags & UIF_FILEICON) || !n->value) break;
+        const auto* file = static_cast<const UiFormFileIcon*>(n->value);
+        wchar_t path[260];
+        lstrcpynW(path, file->path, 260);
+        HICON icon = nullptr;
+        if (n->flags & UIF_READONLY) ExtractIconExW(path, file->index, nullptr, &icon, 1);
+        else ExtractIconExW(path, file->index, &icon, nullptr, 1);
+        if (!icon) break;
+        // Extracted icons are ours to destroy, unlike the shared loaded ones;
+        // the control keeps the one it shows until it is replaced or destroyed.
+        auto previous = static_cast<HICON>(GetPropW(control, kOwnedIconProperty));
+        SendMessageW(control, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+        SetPropW(control, kOwnedIconProperty, icon);
+        if (previous) DestroyIcon(previous);
+        break;
+    }
+    case UIFORM_COLORREF:
+    case UIFORM_OWNERDRAW:
+        InvalidateRect(control, nullptr, FALSE);
+        break;
+    default:
+        break;
+    }
+    return 1;
 }
 
 int uiform_focus_item(HWND dialog, int id) {
