@@ -34,16 +34,25 @@ private:
     HGLOBAL block_;
 };
 
-// Opens the clipboard for a window; closes it when done.
+// Opens the clipboard for a window; closes it when done. Another program (a
+// clipboard manager, a remote-desktop helper) often holds the clipboard for a
+// moment, so a refusal is tried again a few times over about 100 ms before it
+// counts. Callers render what they put there before they open it.
 class ClipboardGuard {
 public:
-    explicit ClipboardGuard(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+    static constexpr int kAttempts = 5;
+    // Runs between two attempts; replaceable so a test can act at that moment.
+    static inline void (*pause)(int attempt) = [](int) { Sleep(25); };
+    explicit ClipboardGuard(HWND owner) {
+        for (int attempt = 1; !(open_ = OpenClipboard(owner) != FALSE) && attempt < kAttempts; ++attempt)
+            pause(attempt);
+    }
     ~ClipboardGuard() { if (open_) CloseClipboard(); }
     ClipboardGuard(const ClipboardGuard&) = delete;
     ClipboardGuard& operator=(const ClipboardGuard&) = delete;
     explicit operator bool() const { return open_; }
 private:
-    bool open_;
+    bool open_ = false;
 };
 
 // GetDC/ReleaseDC pair.

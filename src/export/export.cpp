@@ -152,7 +152,11 @@ int save_file_dialog(HWND owner, const wchar_t* title, wchar_t* path, const wcha
     // would leave the dialog showing the first type while the hook finds none.
     if (index < 0 || index > filter_pair_count(filters)) index = 1;
     ofn.nFilterIndex = static_cast<DWORD>(index);
-    ofn.lpstrFile = path;
+    // The dialog writes into its buffer also when it fails (the size it needed
+    // after FNERR_BUFFERTOOSMALL): the caller's path changes only on OK.
+    wchar_t chosen[MAX_PATH];
+    lstrcpynW(chosen, path, MAX_PATH);
+    ofn.lpstrFile = chosen;
     ofn.nMaxFile = MAX_PATH;
     ofn.lpstrTitle = title;
     ofn.lpfnHook = save_dialog_hook;
@@ -163,6 +167,7 @@ int save_file_dialog(HWND owner, const wchar_t* title, wchar_t* path, const wcha
     ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN |
                 OFN_ENABLEHOOK | (showHelp ? OFN_SHOWHELP : 0);
     if (GetSaveFileNameW(&ofn)) {
+        lstrcpynW(path, chosen, MAX_PATH);
         if (filterIndex) *filterIndex = static_cast<int>(ofn.nFilterIndex);
         return 0;
     }
@@ -205,16 +210,18 @@ const wchar_t* const kExportFilters[] = {
 void export_copy_as(HWND hexDump, ExportKind kind) {
     if (!is_hexdump_window(hexDump) || kind == ExportKind::Raw) return;
     log_message(0, "Main", "main_on_copy_as");
-    ClipboardGuard clipboard(hexDump);
-    if (!clipboard) {
-        log_message(0, "Main", "main_on_copy_as: error OpenClipboard");
-        MessageBeep(0xFFFFFFFF);
-        return;
-    }
+    // The text is made first: formatting a large selection must not keep the
+    // clipboard from every other program meanwhile.
     int length;
     GlobalBlock block(produce_block(hexDump, kind, &length));
     if (!block) {
         log_message(0, "Main", "main_on_copy_as: error got no data");
+        MessageBeep(0xFFFFFFFF);
+        return;
+    }
+    ClipboardGuard clipboard(hexDump);
+    if (!clipboard) {
+        log_message(0, "Main", "main_on_copy_as: error OpenClipboard");
         MessageBeep(0xFFFFFFFF);
         return;
     }

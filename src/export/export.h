@@ -30,6 +30,7 @@ HGLOBAL hexdump_copy_selection(HWND hexDump, BYTE zeroReplacement, int* length);
 
 // The save-file dialog with the program's hook (centred on the owner, default
 // extension from the selected type). `path` holds MAX_PATH characters and
-// proposes the file. 0 chosen (*filterIndex updated), 1 cancelled, -1 failure.
+// proposes the file and receives the chosen one only on OK. 0 chosen (*filterIndex
+// updated), 1 cancelled, -1 failure.
 int save_file_dialog(HWND owner, const wchar_t* title, wchar_t* path, const wchar_t* filters, int* filterIndex,
                      bool showHelp);

@@ -14,21 +14,52 @@
 
 namespace {
 
+// The pitch of the font selected into `dc`; the metric's flag is named for the
+// opposite and is set for a variable-pitch font.
+bool selected_font_is_fixed(HDC dc) {
+    TEXTMETRICW tm{};
+    return GetTextMetricsW(dc, &tm) && !(tm.tmPitchAndFamily & TMPF_FIXED_PITCH);
+}
+
+}  // namespace
+
+HFONT uihexdump_make_dump_font(HDC dc, LONG height, const wchar_t* face) {
+    LOGFONTW lf{};
+    lf.lfHeight = height;
+    lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+    if (HFONT font = CreateFontIndirectW(&lf)) {
+        bool fixed;
+        {
+            SelectGuard sel(dc, font);
+            fixed = selected_font_is_fixed(dc);
+        }
+        if (fixed) return font;
+        DeleteObject(font);
+    }
+    // The columns are computed for equal cells; a system without any fixed
+    // face under that name still has its stock fixed fonts.
+    log_message(0, kHexDumpTag, "Font: '%ls' is not fixed-pitch, using a stock fixed font", face);
+    HGDIOBJ stock = GetStockObject(ANSI_FIXED_FONT);
+    SelectGuard sel(dc, stock);
+    if (!selected_font_is_fixed(dc)) stock = GetStockObject(SYSTEM_FIXED_FONT);
+    return static_cast<HFONT>(stock);
+}
+
+namespace {
+
 bool create_fonts(HexDumpState* s) {
     WindowDC dc(s->hwnd);
     if (!dc) return false;
     LOGFONTW gui{};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui);
-    LOGFONTW lf{};
-    lf.lfHeight = gui.lfHeight;
-    lstrcpynW(lf.lfFaceName, L"Courier New", LF_FACESIZE);
-    s->dumpFont = CreateFontIndirectW(&lf);
+    s->dumpFont = uihexdump_make_dump_font(dc.get(), gui.lfHeight, L"Courier New");
     SelectGuard sel(dc.get(), s->dumpFont);
     SIZE cell{};
     GetTextExtentPoint32W(dc.get(), L".", 1, &cell);
     s->cellWidth = cell.cx > 0 ? cell.cx : 8;
     s->cellHeight = cell.cy > 0 ? cell.cy : 16;
-    log_message(0, kHexDumpTag, "Font: Height=%ld cell_w=%ld cell_h=%ld", static_cast<long>(lf.lfHeight),
+    log_message(0, kHexDumpTag, "Font: Height=%ld cell_w=%ld cell_h=%ld", static_cast<long>(gui.lfHeight),
                 static_cast<long>(s->cellWidth), static_cast<long>(s->cellHeight));
     TEXTMETRICA tm{};
     GetTextMetricsA(dc.get(), &tm);
@@ -163,6 +194,7 @@ LRESULT CALLBACK hexdump_proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_KEYDOWN: uihexdump_on_keydown(s, wp); break;
+    case WM_RBUTTONDOWN: uihexdump_on_rbuttondown(s); break;
     case WM_LBUTTONDOWN: uihexdump_on_lbuttondown(s, wp, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); break;
     case WM_LBUTTONDBLCLK: uihexdump_on_lbuttondblclk(s, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); break;
     case WM_MOUSEMOVE: uihexdump_on_mousemove(s, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); break;

@@ -39,36 +39,42 @@ LRESULT uihexdump_on_getdumptext(HexDumpState* s, int* outLength) {
     return reinterpret_cast<LRESULT>(text.release());
 }
 
-void uihexdump_on_copy(HexDumpState* s) {
-    ClipboardGuard clip(s->hwnd);
-    if (!clip) {
-        MessageBeep(0xFFFFFFFF);
-        return;
-    }
+namespace {
+
+// The selected bytes in a new movable block with a NUL after them, every NUL
+// among them turned into a space; null without data or memory.
+HGLOBAL copy_text_block(HexDumpState* s) {
     GlobalLockGuard lock(s->data);
-    if (!s->data || !lock) {
-        MessageBeep(0xFFFFFFFF);
-        return;
-    }
+    if (!s->data || !lock) return nullptr;
     const int lo = std::min(s->anchor, s->caret);
     const int hi = std::min(std::max(s->anchor, s->caret), uihexdump_readable_size(s, lock));
     const SIZE_T count = hi > lo ? static_cast<SIZE_T>(hi - lo) : 0;
     GlobalBlock block(GlobalAlloc(GMEM_MOVEABLE, count + 1));
+    if (!block) return nullptr;
+    GlobalLockGuard out(block.get());
+    if (!out) return nullptr;
+    char* p = out.as<char>();
+    if (count) memcpy(p, lock.as<char>() + lo, count);
+    p[count] = '\0';
+    for (SIZE_T i = 0; i < count; ++i)
+        if (p[i] == '\0') p[i] = ' ';
+    return block.release();
+}
+
+}  // namespace
+
+void uihexdump_on_copy(HexDumpState* s) {
+    // Made before the clipboard is opened, so no other program waits on it
+    // while a large selection is copied.
+    GlobalBlock block(copy_text_block(s));
     if (!block) {
         MessageBeep(0xFFFFFFFF);
         return;
     }
-    {
-        GlobalLockGuard out(block.get());
-        if (!out) {
-            MessageBeep(0xFFFFFFFF);
-            return;
-        }
-        char* p = out.as<char>();
-        if (count) memcpy(p, lock.as<char>() + lo, count);
-        p[count] = '\0';
-        for (SIZE_T i = 0; i < count; ++i)
-            if (p[i] == '\0') p[i] = ' ';
+    ClipboardGuard clip(s->hwnd);
+    if (!clip) {
+        MessageBeep(0xFFFFFFFF);
+        return;
     }
     // The previous content goes only now that the replacement is complete.
     EmptyClipboard();

@@ -21,6 +21,11 @@ void start_drag_if_dragged(HexDumpState* s, int x, int y) {
 
 }  // namespace
 
+// The context menu that follows (default processing turns the button-up into
+// WM_CONTEXTMENU for the owner) offers what the focused window allows, so the
+// dump takes the focus first, as a left click does.
+void uihexdump_on_rbuttondown(HexDumpState* s) { SetFocus(s->hwnd); }
+
 void uihexdump_on_lbuttondown(HexDumpState* s, WPARAM keys, int x, int y) {
     SetFocus(s->hwnd);
     HexHitResult hit = uihexdump_hittest(s, x, y);

@@ -49,6 +49,11 @@ constexpr int kTrackIdle = 0, kTrackDrag = 1, kTrackUp = 0x10, kTrackDown = 0x20
 
 inline HexDumpState* uihexdump_state(HWND w) { return reinterpret_cast<HexDumpState*>(GetWindowLongPtrW(w, 0)); }
 
+// The dump font: `face` at `height` when the font mapper gives a fixed-pitch
+// font for it, else a stock fixed font (not to be deleted, though deleting a
+// stock object does no harm). Leaves the context's font as it was (uihexdump.cpp).
+HFONT uihexdump_make_dump_font(HDC dc, LONG height, const wchar_t* face);
+
 // Layout and view (uihexdump_view.cpp).
 HexGeometry uihexdump_geometry(const HexDumpState* s);
 int uihexdump_column_width(const HexDumpState* s, int item);
@@ -76,6 +81,7 @@ void uihexdump_set_group(HexDumpState* s, int count);
 LRESULT uihexdump_on_paint(HexDumpState* s, HDC given);
 
 // Mouse and keyboard (uihexdump_input.cpp).
+void uihexdump_on_rbuttondown(HexDumpState* s);
 void uihexdump_on_lbuttondown(HexDumpState* s, WPARAM keys, int x, int y);
 void uihexdump_on_lbuttondblclk(HexDumpState* s, int x, int y);
 void uihexdump_on_mousemove(HexDumpState* s, int x, int y);

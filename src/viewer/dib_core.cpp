@@ -70,7 +70,9 @@ DibError check_info_header(const uint8_t* data, size_t size, DibLayout* l) {
     // Compressed pictures are stored bottom-up only.
     bool rle = l->compression == kBiRle8 || l->compression == kBiRle4;
     if (rle && l->height < 0) return DibError::Format;
-    if (colorsUsed > 256) return DibError::ColorTable;
+    // A palette has at most 256 entries; in front of 16-, 24- or 32-bit pixels
+    // a table of any length is legal, as long as it lies inside the block.
+    if (l->bitCount <= 8 && colorsUsed > 256) return DibError::ColorTable;
     l->colorCount = colorsUsed ? colorsUsed : (l->bitCount <= 8 ? (1u << l->bitCount) : 0);
     l->colorEntrySize = 4;
     l->colorTableOffset = l->headerSize;

@@ -13,7 +13,7 @@ enum class DibError {
     Height,          // height 0 or |height| > 65535
     Format,          // bit count and compression do not go together
     NotDrawable,     // JPEG or PNG inside a bitmap header
-    ColorTable,      // colour count above 256, or masks/table past the block
+    ColorTable,      // palette colour count above 256, or masks/table past the block
     Pixels,          // pixel data missing or shorter than the image needs
     TooLarge,        // compressed image whose drawn size is beyond reason
     FileHeader,      // bitmap file shorter than its 14-byte file header or not "BM"

@@ -50,14 +50,14 @@ HLOCAL copy_entry_text(const DataEntry& entry, bool wide) {
 
 // Shows the copy in the wide edit and frees it: the edit keeps a copy of its
 // own (WM_SETTEXT). Handing the buffer over with EM_SETHANDLE made Wine's text
-// measuring read past it for long lines.
+// measuring read past it for long lines. A copy that could not be made
+// empties the edit: it must not go on showing the previous entry's text.
 void wide_edit_set_buffer(HWND edit, HLOCAL buffer) {
-    if (!buffer) return;
-    if (void* text = LocalLock(buffer)) {
-        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-        LocalUnlock(buffer);
-    }
-    LocalFree(buffer);
+    void* text = buffer ? LocalLock(buffer) : nullptr;
+    if (!text) log_message(3, "Main", "Failed to copy the text for the viewer.");
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : L""));
+    if (text) LocalUnlock(buffer);
+    if (buffer) LocalFree(buffer);
 }
 
 // The 8-bit edit is given its text through the 8-bit WM_SETTEXT call, which
@@ -69,7 +69,7 @@ void ansi_edit_set_text(HWND edit, const char* text) { SendMessageA(edit, WM_SET
 void edit_release_text(HWND edit) {
     if (GetWindowTextLengthW(edit) == 0) return;
     if (IsWindowUnicode(edit))
-        wide_edit_set_buffer(edit, make_text_copy(nullptr, 0, 2));
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
     else
         ansi_edit_set_text(edit, "");
 }

@@ -1,256 +1,150 @@
-// Hex dump arithmetic: columns, cells, hit testing, scrolling, keys, search.
+// Hex dump arithmetic and dump text, against numbers worked out by hand, 2 GiB edges included.
 #include "hexdump/hexdump_core.h"
 
 #include <gtest/gtest.h>
 #include <climits>
+#include <numeric>
+#include <string>
 #include <vector>
 
 namespace {
 
-HexGeometry defaults(int w = 8) { return HexGeometry{w, 2, 16, 4}; }
+using V = std::vector<long long>;
 
-// A control 8 pixels per cell, 14 per row, columns side by side from x 0 under
-// a 20-pixel header, 600 x 300 client area.
-HexHitInput layout_input(int size, int topRow = 0) {
-    HexHitInput in{};
-    in.geometry = defaults();
-    in.cellHeight = 14;
-    in.bodyTop = 20;
-    in.clientRight = 600;
-    in.clientBottom = 300;
-    in.columnLeft[0] = 0;
-    in.columnWidth[0] = 80;
-    in.columnLeft[1] = 80;
-    in.columnWidth[1] = 352;
-    in.columnLeft[2] = 432;
-    in.columnWidth[2] = 160;
-    in.topRow = topRow;
-    in.size = size;
-    return in;
+void expect_all(const std::vector<std::pair<long long, long long>>& got_want) {  // each computed value against its own
+    for (size_t i = 0; i < got_want.size(); ++i) EXPECT_EQ(got_want[i].first, got_want[i].second) << "case " << i; }
+
+std::string dump(const HexTextSettings& s, const std::vector<uint8_t>& selected, long long lo, long long hi) {
+    const long long len = hexdump_text_length(s, lo, hi);
+    std::string out(static_cast<size_t>(len < 0 ? 0 : len) + 1, '#');
+    const size_t written = hexdump_text_write(s, selected.data(), lo, hi, out.data());
+    EXPECT_EQ(V({static_cast<long long>(written), out[written]}), V({len, 0}));
+    return out.substr(0, written);
 }
+
+std::vector<uint8_t> counting(size_t from, size_t n) {  // the bytes from, from + 1, ...
+    std::vector<uint8_t> v(n);
+    return std::iota(v.begin(), v.end(), static_cast<uint8_t>(from)), v;
+}
+
+constexpr int kRows2G = INT_MAX / 16 + 1;  // rows of a 2 GiB block
 
 }  // namespace
 
-TEST(HexLayout, DefaultColumnsForCellWidth8) {
-    HexGeometry g = defaults();
-    EXPECT_EQ(hexdump_offset_column_width(8), 80);
-    EXPECT_EQ(hexdump_dump_column_width(g), 352);
-    EXPECT_EQ(hexdump_ascii_column_width(8, 16), 160);
-    EXPECT_EQ(hexdump_total_width(g), 592);
-    EXPECT_EQ(hexdump_byte_cell_width(g), 20);
+TEST(HexLayout, ColumnsCellsRowsAndReveal) {
+    const HexGeometry def{8, 2, 16, 4}, bin32{8, 8, 32, 4}, ten{8, 2, 10, 4}, none{8, 2, 16, 0};
+    expect_all({
+        {hexdump_offset_column_width(8), 80}, {hexdump_dump_column_width(def), 352}, {hexdump_total_width(def), 592},
+        {hexdump_ascii_column_width(8, 16), 160}, {hexdump_dump_column_width(bin32), 68 * 32 + 8 + 7 * 8}, {hexdump_dump_column_width(ten), 224},
+        {hexdump_dump_column_width(none), 20 * 16 + 8}, {hexdump_dump_column_width({8, 2, -1, 4}), 8}, {hexdump_dump_cell_x(def, 0), 4},
+        {hexdump_dump_cell_x(def, 5), 112}, {hexdump_dump_cell_x(def, 15), 328}, {hexdump_dump_cell_x(ten, 8), 180},
+        {hexdump_dump_cell_x(none, 15), 304}, {hexdump_dump_text_x(def, 0), 6}, {hexdump_ascii_cell_x(8, 3), 35}, {hexdump_row_count(0, 16), 0},
+        {hexdump_row_count(17, 16), 2}, {hexdump_row_count(32, 16), 2}, {hexdump_row_count(5, 0), 0}, {hexdump_row_count(INT_MAX, 8), (INT_MAX - 1) / 8 + 1},
+        {hexdump_visible_rows(285, 14, 100), 20}, {hexdump_visible_rows(280, 14, 3), 3}, {hexdump_visible_rows(280, 0, 3), 0},
+        {hexdump_visible_rows(-5, 14, 3), 0}, {hexdump_clamp_top_row(95, 20, 100), 80}, {hexdump_clamp_top_row(5, 20, 3), 0},
+        {hexdump_clamp_top_row(INT_MAX, 20, kRows2G), kRows2G - 20}, {hexdump_reveal(10, 20, 5 * 16, 16), 5}, {hexdump_reveal(10, 20, 29 * 16 + 15, 16), 10},
+        {hexdump_reveal(10, 20, 30 * 16, 16), 11}, {hexdump_reveal(0, 20, INT_MAX, 8), INT_MAX / 8 - 19}, {hexdump_reveal(7, 20, 500, 0), 7},
+        {hexdump_clamp_offset(-3, 10), 0}, {hexdump_clamp_offset(11, 10), 10}, {hexdump_clamp_offset(10, 10), 10},
+        {hexdump_clamp_offset(INT_MAX + 16LL, INT_MAX), INT_MAX},
+    });
 }
 
-TEST(HexLayout, DumpCellPositionsWithGroupGaps) {
-    HexGeometry g = defaults();
-    for (int j = 0; j < 16; ++j) EXPECT_EQ(hexdump_dump_cell_x(g, j), 4 + 20 * j + 8 * (j / 4)) << j;
-    EXPECT_EQ(hexdump_dump_text_x(g, 0), 6);
-    for (int j = 0; j < 16; ++j) EXPECT_EQ(hexdump_ascii_cell_x(8, j), 8 + 9 * j);
-    // No groups: the whole row is one group, no gaps.
-    HexGeometry none{8, 2, 16, 0};
-    EXPECT_EQ(hexdump_dump_cell_x(none, 15), 4 + 20 * 15);
-    EXPECT_EQ(hexdump_dump_column_width(none), 20 * 16 + 8);
+TEST(HexHitTest, ColumnsHalvesGapsBandsAndClamping) {
+    // 8 pixels per cell, 14 per row, columns side by side under a 20-pixel header, client 600 x 300.
+    const long long B = HEXHIT_BODY, D = HEXHIT_DUMP | B, A = HEXHIT_ASCII | B, R = HEXHIT_RIGHTHALF, T = HEXHIT_TOPBAND,
+                    U = HEXHIT_BOTTOMBAND;
+    const long long cases[][7] = {  // x, y, size, top row; code, offset, scroll speed
+        {194, 51, 1000, 0, D, 37, 0}, {206, 51, 1000, 0, D | R, 37, 0}, {167, 51, 1000, 0, D, 36, 0},  // byte 5's halves; a gap
+        {423, 51, 1000, 0, D | R, 47, 0}, {10, 100, 40, 0, HEXHIT_OFFSET | B, 0, 0}, {469, 40, 40, 0, A, 19, 0},
+        {473, 40, 40, 0, A, 20, 0}, {444, 40, 40, 0, A, 16, 0}, {591, 40, 40, 0, A, 32, 0}, {452, 200, 40, 0, A, 40, 0},
+        {380, 200, 40, 0, D | R, 40, 0}, {595, 150, 40, 0, B, 0, 0}, {600, 150, 40, 0, 0, 0, 0}, {100, 5, 40, 0, T, 0, 2},
+        {100, -8, 40, 0, T, 0, 3}, {100, 314, 40, 0, U, 0, 2}, {85, 286, 40, 0, D | U, 40, 0},
+        {591, 287, INT_MAX, kRows2G - 20, A | U, INT_MAX, 0}, {85, 287, INT_MAX, kRows2G - 20, D | U, INT_MAX / 16 * 16, 0},
+    };
+    for (auto& c : cases) {
+        HexHitInput in{{8, 2, 16, 4}, 14, 20, 600, 300, {0, 80, 432}, {80, 352, 160}, int(c[3]), int(c[2])};
+        HexHitResult r = hexdump_hittest(in, int(c[0]), int(c[1]));
+        EXPECT_EQ(V({r.code, r.offset, r.speedSet, r.speedSet ? r.scrollSpeed : 0}), V({c[4], c[5], (c[4] & (T | U)) != 0, c[6]}))
+            << c[0] << "," << c[1];
+    }
+    EXPECT_EQ(hexdump_hittest({{0, 2, 16, 4}, 14, 20, 600, 300, {0, 80, 432}, {80, 352, 160}, 0, 40}, 100, 100).code, 0u);
 }
 
-TEST(HexLayout, OtherRadixesRowsAndGroups) {
-    // Binary, 32 per row, groups of 4: b = 4 + 64.
-    HexGeometry bin{8, 8, 32, 4};
-    EXPECT_EQ(hexdump_dump_column_width(bin), 68 * 32 + 8 + 7 * 8);
-    EXPECT_EQ(hexdump_ascii_column_width(8, 32), 9 * 32 + 16);
-    // 10 per row, groups of 4: two gaps.
-    HexGeometry ten{8, 2, 10, 4};
-    EXPECT_EQ(hexdump_dump_column_width(ten), 200 + 8 + 2 * 8);
-    EXPECT_EQ(hexdump_dump_cell_x(ten, 8), 4 + 160 + 16);
-    EXPECT_EQ(hexdump_digits_for_radix(16), 2);
-    EXPECT_EQ(hexdump_digits_for_radix(10), 3);
-    EXPECT_EQ(hexdump_digits_for_radix(8), 3);
-    EXPECT_EQ(hexdump_digits_for_radix(1), 8);
-    EXPECT_EQ(hexdump_digits_for_radix(2), 0);
+TEST(HexKeysAndScroll, MovementScrollTargetsAndAutoScroll) {
+    const long long M = HEXKEY_MOVE, X = HEXKEY_BLOCKED, N = HEXKEY_NOT_MOVEMENT;
+    const long long keys[][6] = {  // key, caret, size, row; result, new caret (10 rows visible)
+        {0x25, 10, 100, 16, M, 9},   {0x125, 0, 100, 16, M, -1},   {0x27, 99, 100, 16, M, 100},  {0x26, 15, 100, 16, X, 0},
+        {0x26, 16, 100, 16, M, 0},   {0x28, 85, 100, 16, X, 0},    {0x28, 84, 100, 16, M, 100},  {0x21, 39, 1000, 16, M, 7},
+        {0x21, 500, 1000, 16, M, 340}, {0x22, 7, 1000, 16, M, 167}, {0x24, 50, 100, 16, M, 0},   {0x123, 50, 100, 16, M, 100},
+        {0x228, 0, 100, 16, N, 0},   {0x425, 5, 100, 16, N, 0},    {0x41, 5, 100, 16, N, 0},
+        {0x22, INT_MAX - 3, INT_MAX, 32, M, INT_MAX + 317LL}};
+    for (auto& k : keys) {
+        long long to = 0;
+        EXPECT_EQ(V({hexdump_key_move(unsigned(k[0]), int(k[1]), int(k[2]), int(k[3]), 10, &to), to}), V({k[4], k[5]}))
+            << std::hex << k[0] << " at " << std::dec << k[1];
+    }
+    int out = -1;  // -1: a code that does nothing
+    auto v = [&](int code, int top, int rows, int track = 0) { return hexdump_vscroll_target(code, top, 10, rows, track, &out) ? out : -1; };
+    auto h = [&](int code, int x, int thumb = 0) { return hexdump_hscroll_target(code, x, 400, 592, 8, thumb, &out) ? out : -1; };
+    expect_all({
+        {v(0, 0, 100), 0}, {v(0, 5, 100), 4}, {v(1, 5, 100), 6}, {v(1, 90, 100), 90}, {v(2, 15, 100), 6}, {v(2, 5, 100), 0},
+        {v(3, 5, 100), 14}, {v(4, 0, 100, 42), 42}, {v(5, 0, 100, 70000), 90}, {v(4, 0, 100000, 70000), 70000},
+        {v(6, 50, 100), 0}, {v(7, 0, 100), 90}, {v(8, 3, 100), -1}, {v(7, 0, INT_MAX / 8 + 1), INT_MAX / 8 - 9},
+        {h(0, 0), 0}, {h(0, 20), 12}, {h(1, 0), 8}, {h(2, 192), 0}, {h(3, 0), 192}, {h(5, 0, 100), 100}, {h(4, 0, 999), 192},
+        {h(6, 50), 0}, {h(7, 0), 192}, {h(8, 0), -1}, {hexdump_clamp_scroll_x(300, 400, 592), 192},
+        {hexdump_clamp_scroll_x(300, 592, 592), 0}, {hexdump_clamp_scroll_x(100, 400, 592), 100},
+    });
+    auto step = [](bool up, int speed, int row) { const HexAutoScroll a = hexdump_autoscroll_step(up, speed, row); return a.step * 1000 + a.intervalMs; };
+    expect_all({{step(true, 0, 16), -16000 + 500}, {step(true, 3, 16), -16000 + 166}, {step(false, 4, 16), 64125},
+                {step(true, 5, 16), -128000 + 100}, {step(false, 6, 10), 120083}});  // rows moved and interval of a tick
 }
 
-TEST(HexRows, CountsAndClampsWithoutOverflowNear2GiB) {
-    EXPECT_EQ(hexdump_row_count(0, 16), 0);
-    EXPECT_EQ(hexdump_row_count(20, 16), 2);
-    EXPECT_EQ(hexdump_row_count(32, 16), 2);
-    EXPECT_EQ(hexdump_row_count(INT_MAX, 16), INT_MAX / 16 + 1);
-    EXPECT_EQ(hexdump_row_count(INT_MAX, 8), (INT_MAX - 1) / 8 + 1);
-    EXPECT_EQ(hexdump_visible_rows(280, 14, 100), 20);
-    EXPECT_EQ(hexdump_visible_rows(285, 14, 100), 20);  // only whole rows
-    EXPECT_EQ(hexdump_visible_rows(280, 14, 3), 3);
-    EXPECT_EQ(hexdump_visible_rows(-5, 14, 3), 0);
-    EXPECT_EQ(hexdump_clamp_top_row(95, 20, 100), 80);
-    EXPECT_EQ(hexdump_clamp_top_row(5, 20, 3), 0);
-    EXPECT_EQ(hexdump_clamp_top_row(INT_MAX, 20, INT_MAX / 16 + 1), INT_MAX / 16 + 1 - 20);
+TEST(HexFind, ForwardThenWrappedSearch) {
+    const uint8_t d[] = {'a', 'b', 'c', 'x', 'a', 'b', 'c', 'y', 'a', 'b'}, abc[] = {'a', 'b', 'c'}, cx[] = {'c', 'x'};
+    expect_all({
+        {hexdump_find(d, 10, 0, abc, 3), 0}, {hexdump_find(d, 10, 3, abc, 3), 4}, {hexdump_find(d, 10, 7, abc, 3), 0},
+        {hexdump_find(d, 7, 7, abc, 3), 0}, {hexdump_find(d, 3, 3, abc, 3), -1}, {hexdump_find(d, 10, 9, abc, 2), 0},
+        {hexdump_find(d, 10, 8, abc, 2), 8}, {hexdump_find(d, 10, 5, cx, 2), 2}, {hexdump_find(d, 10, 4, cx, 2), -1},
+        {hexdump_find(d, 10, 0, d, 11), -1}, {hexdump_find(d, 10, 5, abc, 0), 5}, {hexdump_find(d, 10, 11, abc, 0), -1},
+        {hexdump_find(nullptr, 0, 0, abc, 3), -1}, {hexdump_find(d, 10, 0, nullptr, 3), -1}, {hexdump_find(d, 10, 0, abc, -1), -1},
+        {hexdump_find(d, -1, 0, abc, 1), -1},
+    });
 }
 
-TEST(HexRows, RevealRule) {
-    EXPECT_EQ(hexdump_reveal(10, 20, 5 * 16, 16), 5);        // above: becomes the top
-    EXPECT_EQ(hexdump_reveal(10, 20, 29 * 16 + 3, 16), 10);  // last visible row: stays
-    EXPECT_EQ(hexdump_reveal(10, 20, 30 * 16, 16), 11);      // one below: scrolls one
-    EXPECT_EQ(hexdump_reveal(0, 20, INT_MAX, 8), INT_MAX / 8 - 19);
-    EXPECT_EQ(hexdump_clamp_offset(-3, 10), 0);
-    EXPECT_EQ(hexdump_clamp_offset(11, 10), 10);
-    EXPECT_EQ(hexdump_clamp_offset(static_cast<long long>(INT_MAX) + 16, INT_MAX), INT_MAX);
-}
-
-TEST(HexHitTest, HalvesAndGroupGapOfByte5) {
-    HexHitInput in = layout_input(1000);
-    const int y = 20 + 14 * 2 + 3;  // row 2
-    // Byte 5's cell spans 112..131 from the dump column's left edge.
-    HexHitResult left = hexdump_hittest(in, 80 + 114, y);
-    EXPECT_EQ(left.code & (HEXHIT_DUMP | HEXHIT_RIGHTHALF | HEXHIT_BODY), HEXHIT_DUMP | HEXHIT_BODY);
-    EXPECT_EQ(left.offset, 2 * 16 + 5);
-    HexHitResult right = hexdump_hittest(in, 80 + 126, y);
-    EXPECT_EQ(right.code & HEXHIT_RIGHTHALF, HEXHIT_RIGHTHALF);
-    EXPECT_EQ(right.offset, 2 * 16 + 5);  // the caller adds one for the right half
-    // The gap after byte 3 (84..91) gives byte 4, the first of the next group.
-    HexHitResult gap = hexdump_hittest(in, 80 + 87, y);
-    EXPECT_EQ(gap.code & (HEXHIT_DUMP | HEXHIT_RIGHTHALF), HEXHIT_DUMP);
-    EXPECT_EQ(gap.offset, 2 * 16 + 4);
-}
-
-TEST(HexHitTest, ColumnsBandsAndClamping) {
-    HexHitInput in = layout_input(40, 0);
-    // Offset column.
-    EXPECT_EQ(hexdump_hittest(in, 10, 100).code & 0x0E, HEXHIT_OFFSET);
-    // ASCII: nearest boundary; the right half of character 3 gives 4.
-    EXPECT_EQ(hexdump_hittest(in, 432 + 8 + 9 * 3 + 2, 40).offset, 3 + 16);
-    EXPECT_EQ(hexdump_hittest(in, 432 + 8 + 9 * 3 + 6, 40).offset, 4 + 16);
-    EXPECT_EQ(hexdump_hittest(in, 432 + 1, 40).offset, 16);       // before the first cell
-    EXPECT_EQ(hexdump_hittest(in, 432 + 159, 40).offset, 32);     // after the last cell: n
-    // Below the data: lowered to size.
-    EXPECT_EQ(hexdump_hittest(in, 432 + 20, 200).offset, 40);
-    EXPECT_EQ(hexdump_hittest(in, 80 + 300, 200).offset, 40);
-    // Beyond the columns: body only.
-    EXPECT_EQ(hexdump_hittest(in, 595, 150).code, HEXHIT_BODY);
-    // Bands: two rows above bodyTop + h is speed 3; below the client speed counts too.
-    HexHitResult up = hexdump_hittest(in, 100, 20 + 14 - 3 * 14);
-    EXPECT_EQ(up.code & (HEXHIT_TOPBAND | HEXHIT_BODY), HEXHIT_TOPBAND);
-    EXPECT_TRUE(up.speedSet);
-    EXPECT_EQ(up.scrollSpeed, 3);
-    HexHitResult down = hexdump_hittest(in, 100, 300 + 14);
-    EXPECT_EQ(down.code & HEXHIT_BOTTOMBAND, HEXHIT_BOTTOMBAND);
-    EXPECT_EQ(down.scrollSpeed, 2);
-    EXPECT_FALSE(hexdump_hittest(in, 100, 150).speedSet);
-    // Header over the columns: no column bit, top band.
-    EXPECT_EQ(hexdump_hittest(in, 100, 5).code, HEXHIT_TOPBAND);
-}
-
-TEST(HexHitTest, LastRowOfA2GiBBlockDoesNotOverflow) {
-    const int rows = hexdump_row_count(INT_MAX, 16);
-    HexHitInput in = layout_input(INT_MAX, rows - 20);
-    HexHitResult r = hexdump_hittest(in, 432 + 159, 20 + 14 * 19 + 1);
-    EXPECT_EQ(r.offset, INT_MAX);
-    HexHitResult d = hexdump_hittest(in, 80 + 5, 20 + 14 * 19 + 1);
-    EXPECT_EQ(d.offset, (rows - 1) * 16);
-}
-
-TEST(HexKeys, MovementTable) {
-    long long to = -1;
-    EXPECT_EQ(hexdump_key_move(0x25, 10, 100, 16, 10, &to), HEXKEY_MOVE);
-    EXPECT_EQ(to, 9);
-    EXPECT_EQ(hexdump_key_move(0x125, 0, 100, 16, 10, &to), HEXKEY_MOVE);
-    EXPECT_EQ(to, -1);  // clamped by the selection change
-    EXPECT_EQ(hexdump_key_move(0x26, 15, 100, 16, 10, &to), HEXKEY_BLOCKED);
-    EXPECT_EQ(hexdump_key_move(0x28, 90, 100, 16, 10, &to), HEXKEY_BLOCKED);
-    EXPECT_EQ(hexdump_key_move(0x28, 84, 100, 16, 10, &to), HEXKEY_MOVE);
-    EXPECT_EQ(to, 100);
-    // Page Up from row 2 with 10 visible rows: two rows up, same column.
-    EXPECT_EQ(hexdump_key_move(0x21, 2 * 16 + 7, 1000, 16, 10, &to), HEXKEY_MOVE);
-    EXPECT_EQ(to, 7);
-    EXPECT_EQ(hexdump_key_move(0x22, 7, 1000, 16, 10, &to), HEXKEY_MOVE);
-    EXPECT_EQ(to, 167);
-    EXPECT_EQ(hexdump_key_move(0x24, 50, 100, 16, 10, &to), HEXKEY_MOVE);
-    EXPECT_EQ(to, 0);
-    EXPECT_EQ(hexdump_key_move(0x123, 50, 100, 16, 10, &to), HEXKEY_MOVE);
-    EXPECT_EQ(to, 100);
-    // Ctrl and Alt forms are not movement.
-    EXPECT_EQ(hexdump_key_move(0x228, 0, 100, 16, 10, &to), HEXKEY_NOT_MOVEMENT);
-    EXPECT_EQ(hexdump_key_move(0x425, 5, 100, 16, 10, &to), HEXKEY_NOT_MOVEMENT);
-    EXPECT_EQ(hexdump_key_move(0x41, 5, 100, 16, 10, &to), HEXKEY_NOT_MOVEMENT);
-    // Page Down at the end of a 2 GiB block stays in 64 bits.
-    EXPECT_EQ(hexdump_key_move(0x22, INT_MAX - 3, INT_MAX, 32, 1000, &to), HEXKEY_MOVE);
-    EXPECT_GT(to, INT_MAX);
-}
-
-TEST(HexScroll, VerticalAndHorizontalTargets) {
-    int top = -1;
-    EXPECT_TRUE(hexdump_vscroll_target(0, 0, 10, 100, 0, &top));
-    EXPECT_EQ(top, 0);
-    EXPECT_TRUE(hexdump_vscroll_target(3, 5, 10, 100, 0, &top));
-    EXPECT_EQ(top, 14);  // one row less than the page
-    EXPECT_TRUE(hexdump_vscroll_target(2, 5, 10, 100, 0, &top));
-    EXPECT_EQ(top, 0);
-    EXPECT_TRUE(hexdump_vscroll_target(5, 0, 10, 100, 70000, &top));
-    EXPECT_EQ(top, 90);
-    EXPECT_TRUE(hexdump_vscroll_target(4, 0, 10, 100000, 70000, &top));
-    EXPECT_EQ(top, 70000);  // 32-bit track position beyond 16 bits
-    EXPECT_TRUE(hexdump_vscroll_target(7, 0, 10, 100, 0, &top));
-    EXPECT_EQ(top, 90);
-    EXPECT_TRUE(hexdump_vscroll_target(7, 0, 10, INT_MAX / 8 + 1, 0, &top));
-    EXPECT_EQ(top, INT_MAX / 8 + 1 - 10);
-    EXPECT_FALSE(hexdump_vscroll_target(8, 0, 10, 100, 0, &top));
-    int x = -1;
-    EXPECT_TRUE(hexdump_hscroll_target(1, 0, 400, 592, 8, 0, &x));
-    EXPECT_EQ(x, 8);
-    EXPECT_TRUE(hexdump_hscroll_target(7, 0, 400, 592, 8, 0, &x));
-    EXPECT_EQ(x, 192);
-    EXPECT_TRUE(hexdump_hscroll_target(3, 0, 400, 592, 8, 0, &x));
-    EXPECT_EQ(x, 192);
-    EXPECT_TRUE(hexdump_hscroll_target(0, 0, 400, 592, 8, 0, &x));
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(hexdump_clamp_scroll_x(300, 400, 592), 192);
-    EXPECT_EQ(hexdump_clamp_scroll_x(300, 592, 592), 0);
-}
-
-TEST(HexScroll, AutoScrollSpeeds) {
-    HexAutoScroll a = hexdump_autoscroll_step(true, 0, 16);
-    EXPECT_EQ(a.step, -16);
-    EXPECT_EQ(a.intervalMs, 500u);
-    a = hexdump_autoscroll_step(true, 3, 16);
-    EXPECT_EQ(a.step, -16);
-    EXPECT_EQ(a.intervalMs, 166u);
-    a = hexdump_autoscroll_step(false, 4, 16);
-    EXPECT_EQ(a.step, 4 * 16);
-    EXPECT_EQ(a.intervalMs, 125u);
-    a = hexdump_autoscroll_step(true, 5, 16);
-    EXPECT_EQ(a.step, -8 * 16);
-    EXPECT_EQ(a.intervalMs, 100u);
-    a = hexdump_autoscroll_step(false, 6, 10);
-    EXPECT_EQ(a.step, 12 * 10);
-}
-
-TEST(HexFind, ForwardWrapAndEdges) {
-    const uint8_t data[] = {'a', 'b', 'c', 'x', 'a', 'b', 'c', 'y', 'a', 'b'};
-    const uint8_t abc[] = {'a', 'b', 'c'};
-    EXPECT_EQ(hexdump_find(data, 10, 0, abc, 3), 0);
-    EXPECT_EQ(hexdump_find(data, 10, 3, abc, 3), 4);   // after the current match
-    EXPECT_EQ(hexdump_find(data, 10, 7, abc, 3), 0);   // wraps to the start
-    // The match ending exactly at the start is not found again by the wrap.
-    EXPECT_EQ(hexdump_find(data, 7, 7, abc, 3), 0);
-    EXPECT_EQ(hexdump_find(data, 3, 3, abc, 3), -1);
-    const uint8_t aby[] = {'a', 'b', 'y'};
-    EXPECT_EQ(hexdump_find(data, 10, 0, aby, 3), -1);
-    const uint8_t ab[] = {'a', 'b'};
-    EXPECT_EQ(hexdump_find(data, 10, 9, ab, 2), 0);  // the one at 8 straddles the start
-    EXPECT_EQ(hexdump_find(data, 10, 8, ab, 2), 8);     // and at the start it is found
-    std::vector<uint8_t> longer(11, 'a');
-    EXPECT_EQ(hexdump_find(data, 10, 0, longer.data(), 11), -1);
-    EXPECT_EQ(hexdump_find(data, 10, 5, abc, 0), 5);   // empty pattern: at the start
-    EXPECT_EQ(hexdump_find(nullptr, 0, 0, abc, 3), -1);
-    EXPECT_EQ(hexdump_find(data, 10, 0, nullptr, 3), -1);
-    EXPECT_EQ(hexdump_find(data, 10, 0, abc, -1), -1);
-}
-
-TEST(HexFormat, BytesAndOffsets) {
-    char b[16];
-    EXPECT_EQ(std::string(b, hexdump_format_byte(16, 0xAB, b)), "AB");
-    EXPECT_EQ(std::string(b, hexdump_format_byte(10, 7, b)), "  7");
-    EXPECT_EQ(std::string(b, hexdump_format_byte(10, 255, b)), "255");
-    EXPECT_EQ(std::string(b, hexdump_format_byte(8, 8, b)), "010");
-    EXPECT_EQ(std::string(b, hexdump_format_byte(1, 0xA5, b)), "10100101");
-    EXPECT_EQ(hexdump_format_byte(2, 1, b), 0);
-    EXPECT_EQ(std::string(b, hexdump_format_offset(false, 0x10, b)), "00000010");
-    EXPECT_EQ(std::string(b, hexdump_format_offset(false, 0x7FFFFFFF, b)), "7FFFFFFF");
-    EXPECT_EQ(std::string(b, hexdump_format_offset(true, 0, b)), "0");
-    EXPECT_EQ(std::string(b, hexdump_format_offset(true, 2147483647u, b)), "2147483647");
+TEST(HexText, LinesFieldsAndOffsets) {
+    // bytesPerRow, groupSize, digitsPerByte, dumpRadix, decimalOffset, copyOffset, copyDump, copyAscii, extendedAscii
+    const HexTextSettings all{16, 4, 2, 16, false, true, true, true, true}, none{16, 4, 2, 16, false, false, false, false, true},
+        decimalOffsets{16, 4, 2, 16, true, true, false, false, true}, plain{16, 4, 2, 16, false, false, false, true, false},
+        extended{16, 4, 2, 16, false, false, false, true, true}, ten{10, 4, 2, 16, false, false, true, false, true},
+        dec{8, 0, 3, 10, false, false, true, false, true}, oct{8, 0, 3, 8, false, false, true, false, true},
+        bin{8, 0, 8, 1, false, false, true, false, true}, wide{16, 4, 2, 16, true, true, true, true, true},
+        noRow{0, 4, 2, 16, false, true, true, true, true};
+    const std::pair<std::string, std::string> texts[] = {
+        {dump(all, {0x61, 0x62, 0x63}, 0, 3), "00000000  61 62 63" + std::string(44, ' ') + "abc" + std::string(13, ' ') + "\r\n"},
+        {dump(all, counting(8, 20), 8, 28), "00000008  08 09 0A 0B  0C 0D 0E 0F  10 11 12 13  14 15 16 17  ................\r\n"
+                                            "00000018  18 19 1A 1B  " + std::string(39, ' ') + "...." + std::string(12, ' ') + "\r\n"},
+        {dump(all, {1}, 2, 2), ""}, {dump(none, counting(0, 40), 0, 40), "\r\n\r\n\r\n"},
+        {dump(decimalOffsets, counting(0, 40), 0, 40), "       0  \r\n      16  \r\n      32  \r\n"},
+        {dump(plain, {0x41, 0x01, 0x7F, 0xC4, 0x20, 0x7E}, 0, 6), "A... ~" + std::string(10, ' ') + "\r\n"},
+        {dump(extended, {0x41, 0x1F, 0x7F, 0xC4}, 0, 4), "A.\x7F\xC4" + std::string(12, ' ') + "\r\n"},
+        {dump(ten, counting(0, 10), 0, 10), "00 01 02 03  04 05 06 07  08 09  \r\n"},
+        {dump(dec, {0, 9, 10, 255}, 0, 4), "  0   9  10 255 " + std::string(17, ' ') + "\r\n"},
+        {dump(oct, {8, 255}, 0, 2), "010 377 " + std::string(25, ' ') + "\r\n"}, {dump(bin, {0xA5}, 0, 1), "10100101 " + std::string(64, ' ') + "\r\n"},
+        {dump(bin, counting(0, 8), 0, 8).substr(71), "  \r\n"},  // a full group's gap ends the field
+        {dump(wide, std::vector<uint8_t>(32, 0x41), 99999984, 100000016).substr(72, 21), "AAAAAA\r\n100000000  41"},  // "%8ld" widens
+    };
+    for (auto& [got, want] : texts) EXPECT_EQ(got, want);
+    expect_all({
+        {hexdump_text_length(decimalOffsets, 999999990, 999999990 + 40), 13 + 14 + 14},
+        {hexdump_text_length(decimalOffsets, 100000000, 100000016), 13}, {hexdump_text_length(decimalOffsets, 99999999, 100000000), 12},
+        {hexdump_text_length(decimalOffsets, INT_MAX - 1, INT_MAX), 14}, {hexdump_text_length(decimalOffsets, 0, 0), 0},
+        {hexdump_text_length(wide, 99999984, 100000016), 161}, {hexdump_text_length(all, 5, 4), -1}, {hexdump_text_length(all, -1, 4), -1},
+        {hexdump_text_length(noRow, 0, 4), -1}, {hexdump_text_length({16, -1, 2, 16, false, true, true, true, true}, 0, 4), -1},
+        {hexdump_text_length({16, 4, 3, 16, false, true, true, true, true}, 0, 4), -1},
+        {hexdump_text_length({16, 4, 0, 2, false, true, true, true, true}, 0, 4), -1},
+    });
+    std::string untouched(4, '#');  // nothing is written for a bad range or bad settings
+    const size_t written = hexdump_text_write(all, counting(0, 4).data(), 4, 2, untouched.data()) +
+                           hexdump_text_write(noRow, counting(0, 4).data(), 0, 4, untouched.data());
+    EXPECT_EQ(std::to_string(written) + untouched, "0####");
 }
