@@ -30,7 +30,7 @@ struct InspectorRow {
 // The rows for the bytes at `position` of data[0..size). Any position is
 // accepted; at or past the end every row is not available. Texts:
 // integers in decimal; floats as the shortest text that reads back to the
-// same value ("nan", "inf", "-inf" for the special values); FILETIME the
+// same value ("inf", "-inf", "nan", "-nan" for the special ones); FILETIME the
 // unsigned 64-bit number, time_t the signed 32-bit seconds since 1970;
 // GUID "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (first three groups
 // little-endian, as a GUID lies in memory); UTF-8 "U+00E9 é (2 bytes)" or

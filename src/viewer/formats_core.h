@@ -186,6 +186,8 @@ struct FormatsPlatform {
 
 // The report for Html, Hdrop, FileGroup, FileGroupW, IdList, Url and UrlW;
 // empty for the other viewers. The header values come first, then one line
-// "Error at offset N: ..." for each problem, then the content (fragment, names).
+// "Error at offset N: ..." for each problem, then the content (fragment,
+// names, descriptors). The ID list shows its lists before the problems and
+// ends with "Structure checks out: yes" or "no".
 std::u16string formats_report(FormatViewer viewer, const uint8_t* data, size_t size,
                               const FormatsPlatform& platform = {});

@@ -6,12 +6,17 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
 #include <string>
 
 namespace {
 
 using Bytes = std::string;
-const uint8_t* u8(const Bytes& b) { return reinterpret_cast<const uint8_t*>(b.data()); }
+// An exact-size heap copy of the block: the sanitizer then sees a read even one byte past it.
+const uint8_t* u8(const Bytes& b) {
+    static std::deque<std::vector<uint8_t>> blocks;
+    return blocks.emplace_back(b.begin(), b.end()).data();
+}
 Bytes le32(std::initializer_list<uint32_t> values) {
     Bytes b;
     for (uint32_t v : values) b += {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
@@ -71,12 +76,11 @@ TEST(Formats, ViewerByIdThenName) {
 }
 
 TEST(Formats, TextLikeNamesSpansAndUrls) {
-    const std::pair<const char16_t*, FormatsText> names[] = {
-        {u"text/plain;charset=utf-8", FormatsText::Utf8}, {u"Text/Plain; Charset=\"UTF-16\"", FormatsText::Utf16},
-        {u"text/plain;charset=windows-1252;x=1", FormatsText::Ansi8}, {u"application/x-y;charset=utf8", FormatsText::Utf8},
-        {u"TEXT/URI-LIST", FormatsText::Utf8}, {u"RTF As Text", FormatsText::Ansi8}, {u"HTML Format", FormatsText::Utf8},
-        {u"text/unicode", FormatsText::Utf16}, {u"charset=utf-16", FormatsText::None}, {u"x-text/plain", FormatsText::None},
-        {u"Rich Text Format Without Objects", FormatsText::Ansi8}, {u"image/png", FormatsText::None}, {nullptr, FormatsText::None},
+    using T = FormatsText;
+    const std::pair<const char16_t*, T> names[] = {
+        {u"text/plain;charset=utf-8", T::Utf8}, {u"Text/Plain; Charset=\"UTF-16\"", T::Utf16}, {u"text/plain;charset=cp1252;x=1", T::Ansi8},
+        {u"application/x-y;charset=utf8", T::Utf8}, {u"TEXT/URI-LIST", T::Utf8}, {u"RTF As Text", T::Ansi8}, {u"HTML Format", T::Utf8},
+        {u"text/unicode", T::Utf16}, {u"charset=utf-16", T::None}, {u"x-text/plain", T::None}, {u"Csv", T::Ansi8}, {nullptr, T::None},
     };
     for (const auto& n : names) EXPECT_EQ(formats_text_encoding(n.first), n.second);
     const Bytes narrow("ab\0c", 4), units("a\0\0b\0\0", 6);
@@ -91,7 +95,8 @@ TEST(Formats, TextLikeNamesSpansAndUrls) {
     }
     const Bytes url("http://x\0junk", 13), urlw = wide("http://y", 8);
     EXPECT_EQ(formats_report(FormatViewer::Url, u8(url), url.size()), u"Address: http://x\r\n");
-    EXPECT_EQ(formats_report(FormatViewer::UrlW, u8(urlw), urlw.size()), u"Address: http://y\r\nError at offset 16: the address has no terminator\r\n");
+    EXPECT_EQ(formats_report(FormatViewer::UrlW, u8(urlw), urlw.size()),
+              u"Address: http://y\r\nError at offset 16: the address has no terminator\r\n");
 }
 
 TEST(Formats, HtmlHeaderFragmentAndHostileHeaders) {
@@ -103,9 +108,9 @@ TEST(Formats, HtmlHeaderFragmentAndHostileHeaders) {
     std::u16string r = formats_report(FormatViewer::Html, u8(b), b.size());
     EXPECT_TRUE(has(r, "\r\nSourceURL: https://example.org/a\r\nOffsets in order: yes\r\nFragment: bytes "));
     EXPECT_TRUE(has(r, "StartSelection: -1 (absent)\r\n") && has(r, " (inside the block)\r\nEndFragment: 0000000"));
-    EXPECT_NE(r.find(u"(7 bytes, UTF-8)\r\nGrüße"), std::u16string::npos);
+    EXPECT_NE(r.find(u"(7 bytes, UTF-8)\r\nGrüße"), r.npos);
     const Bytes sel("StartSelection:0000000001\r\nEndSelection:0000009999\r\n"),
-        nan("Version:1.0\r\nStartFragment:12x\r\nEndFragment:1234567890123456789\r\n<p>");
+        nan("Version:1.0\r\nStartFragment:12x\r\nEndFragment:1234567890123456789");  // ends with its last line
     struct Row { Bytes block; const char* field; const char* what; bool ordered, fragment; } rows[] = {
         {html_block("", {-2, -2, -2, 100000}), "EndFragment", "lies past the end", false, true},
         {html_block("", {-2, 99999}), "EndHTML", "lies past the end of the block", true, true},
@@ -115,7 +120,6 @@ TEST(Formats, HtmlHeaderFragmentAndHostileHeaders) {
         {html_block("", {-2, -2, -2, 120}), "EndFragment", "EndFragment 120 lies before StartFragment 136", false, false},
         {html_block("", {200}), "StartFragment", "lies before StartHTML 200", false, true},
         {html_block(sel.c_str()), "StartSelection", "StartSelection 1 lies before StartFragment", false, true},
-        {html_block(sel.c_str()), "EndFragment", "EndFragment", false, true},
         {nan, "StartFragment", "not a number", true, false}, {nan, "EndFragment", "not a number", true, false},
     };
     for (const Row& r : rows) {
@@ -145,11 +149,10 @@ TEST(Formats, DropFiles) {
         EXPECT_TRUE(d.names.size() == r.names && d.terminated == r.terminated) << r.what;
         EXPECT_TRUE(r.what ? problem_at(d.problems, r.at, r.what) : d.problems.empty()) << r.what;
     }
-    std::u16string report = formats_report(FormatViewer::Hdrop, u8(rows[0].b), rows[0].b.size());
-    EXPECT_TRUE(has(report, "Files offset: 20\r\nPoint: (3, -4)\r\nNon-client area: 1\r\nWide names: 1\r\nFiles: 2\r\nC:\\a.txt\r\nC:\\b\r\n"));
+    EXPECT_EQ(formats_report(FormatViewer::Hdrop, u8(rows[0].b), rows[0].b.size()),
+              u"Files offset: 20\r\nPoint: (3, -4)\r\nNon-client area: 1\r\nWide names: 1\r\nFiles: 2\r\nC:\\a.txt\r\nC:\\b\r\n");
     FormatsPlatform latin{[](const uint8_t*, size_t n) { return std::u16string(n, u'#'); }};
     EXPECT_TRUE(has(formats_report(FormatViewer::Hdrop, u8(rows[1].b), rows[1].b.size(), latin), "Files: 2\r\n#\r\n##\r\n"));
-    EXPECT_TRUE(has(formats_report(FormatViewer::Hdrop, u8(rows[6].b), rows[6].b.size()), "Error at offset 20: the name runs"));
 }
 
 TEST(Formats, FileGroupDescriptors) {
@@ -164,9 +167,9 @@ TEST(Formats, FileGroupDescriptors) {
                  u"FD_FILESIZE | 0x100)\r\n  Attributes: 0x00000010\r\n  Size: 4294967298 bytes (high 0x00000001, low "
                  u"0x00000002)\r\n  Written: W (FILETIME 0x0000003200000031)\r\nDescriptor 2 at offset 596: two\r\n  Flags: "
                  u"0x00000000\r\n  Attributes: 0x00000010 (not flagged)\r\n");
-    const Bytes all = le32({1}) + descriptor(false, kFdCreateTime | kFdAccessTime | kFdUnicode, "x", 1);
-    EXPECT_TRUE(has(formats_report(FormatViewer::FileGroup, u8(all), all.size()), "(FD_CREATETIME | FD_ACCESSTIME | FD_UNICODE)\r\n  Attributes: "
-                    "0x00000010 (not flagged)\r\n  Created: (FILETIME 0x0000001200000011)\r\n  Accessed: (FILETIME 0x0000002200000021)\r\n"));
+    const Bytes b = le32({1}) + descriptor(false, kFdCreateTime | kFdAccessTime | kFdUnicode, "x", 1);
+    EXPECT_TRUE(has(formats_report(FormatViewer::FileGroup, u8(b), b.size()), "(FD_CREATETIME | FD_ACCESSTIME | FD_UNICODE)\r\n  Attributes: 0x"
+                    "00000010 (not flagged)\r\n  Created: (FILETIME 0x0000001200000011)\r\n  Accessed: (FILETIME 0x0000002200000021)"));
     struct Row { Bytes b; bool isWide; size_t items; uint64_t at; const char* what; } rows[] = {
         {le32({0xFFFFFFFF}) + descriptor(true, 0, "a", 1), true, 1, 0, "4294967295 descriptors need 2542620638644 bytes"},
         {le32({3}) + descriptor(false, 0, "a", 1) + descriptor(false, 0, "b", 1) + "x", false, 2, 0, "3 descriptors need 1000 bytes"},
@@ -180,8 +183,7 @@ TEST(Formats, FileGroupDescriptors) {
 }
 
 TEST(Formats, ShellIdListArray) {
-    const Bytes chain = Bytes("\0\0\4\0ab\0\0", 8);  // the parent: just a terminator; the item: one 4-byte id
-    const Bytes good = le32({1, 12, 14}) + chain;
+    const Bytes chain("\0\0\4\0ab\0\0", 8), good = le32({1, 12, 14}) + chain;  // the parent: only a terminator; the item: one id
     IdListArray a = formats_parse_idlist(u8(good), good.size());
     EXPECT_TRUE(a.ok && a.problems.empty());
     std::vector<std::u16string> names = {u"Desktop", u"ab"};
@@ -189,15 +191,15 @@ TEST(Formats, ShellIdListArray) {
     EXPECT_TRUE(has(formats_report(FormatViewer::IdList, u8(good), good.size(), pf),
                     "Items: 1 and the parent folder\r\nOffsets: 12 14\r\nParent folder at offset 12: item sizes 0\r\n  Name: Desktop\r\n"
                     "Item 1 at offset 14: item sizes 4, 0\r\n  Name: ab\r\nStructure checks out: yes\r\n"));
-    Bytes longChain = le32({0, 8});
-    for (size_t i = 0; i < kFormatsMaxChain + 1; ++i) longChain += Bytes("\2\0", 2);
     struct Row { Bytes b; size_t lists; uint64_t at; const char* what; } rows[] = {
         {le32({1, 12, 100}) + chain, 2, 100, "list 1: the offset lies past the end"},
         {le32({1, 12, 14}) + Bytes("\0\0\x32\0", 4), 2, 14, "an item of 50 bytes runs past the end"},
         {le32({1, 12, 14}) + chain.substr(0, 6), 2, 18, "list 1: the chain ends without its terminator"},
         {le32({1, 12, 14}) + Bytes("\0\0\1\0\0\0", 6), 2, 14, "an item size of 1 is smaller"},
         {le32({0xFFFFFFFF, 8}) + chain, 3, 0, "need 17179869188 bytes"}, {le32({2, 12}), 1, 0, "need 16 bytes"},
-        {longChain + Bytes(2, '\0'), 1, 8 + 2 * kFormatsMaxChain, "more than 512 items"}, {Bytes("\0\0\0", 3), 0, 0, "too few"},
+        {le32({0, 8}) + wide(Bytes(kFormatsMaxChain + 1, '\2').c_str(), kFormatsMaxChain + 1) + Bytes(2, '\0'), 1, 8 + 2 * kFormatsMaxChain,
+         "more than 512 items"},
+        {Bytes("\0\0\0", 3), 0, 0, "too few"}, {le32({0}), 0, 0, "need 8 bytes"},
     };
     for (const Row& r : rows) {
         IdListArray l = formats_parse_idlist(u8(r.b), r.b.size());
