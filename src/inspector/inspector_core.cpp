@@ -112,7 +112,7 @@ int inspector_decode_utf8(const uint8_t* p, size_t available, char32_t* codePoin
         *codePoint = lead;
         return 1;
     }
-    const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;  // C0, C1: always overlong
     if (length == 0 || lead > 0xF4) return -1;
     char32_t c = lead & (0x7F >> length);
     for (size_t i = 1; i < length; ++i) {

@@ -49,7 +49,7 @@ TEST(Inspector, Characters) {
         {"\xE0\xA0\x80", 21, u"U+0800 ࠀ (3 bytes)"}, {"\xE2\x82\xAC", 21, u"U+20AC € (3 bytes)"}, {"\x7F", 21, u"U+007F (1 byte)"},
         {"\xC2\x80", 21, u"U+0080 (2 bytes)"}, {"\xC2\xA0", 21, u"U+00A0 \u00A0 (2 bytes)"}, {"\xEE\x80\x80", 21, u"U+E000 \uE000 (3 bytes)"},
         {"\xF4\x8F\xBF\xBF", 21, u"U+10FFFF \U0010FFFF (4 bytes)"}, {"\xEF\xBF\xBF", 21, u"U+FFFF \uFFFF (3 bytes)"}, {"\xE2\x82", 21, u"-"},
-        {"\xC0\x80", 21, u"invalid sequence"}, {"\xE0\x9F\xBF", 21, u"invalid sequence"}, {"\xED\xA0\x80", 21, u"invalid sequence"},
+        {"\xC1", 21, u"invalid sequence"}, {"\xE0\x9F\xBF", 21, u"invalid sequence"}, {"\xED\xA0\x80", 21, u"invalid sequence"},
         {"\xF4\x90\x80\x80", 21, u"invalid sequence"}, {"\xFC\x80\x80\x80", 21, u"invalid sequence"}, {"\xBF", 21, u"invalid sequence"},
         {"\xE2\x28\xA1", 21, u"invalid sequence"}, {std::string("A\0", 2), 22, u"U+0041 A"}, {std::string(" \0", 2), 22, u"U+0020  "},
         {std::string("\x3D\xD8\x00\xDC", 4), 22, u"U+1F400 🐀 (surrogate pair)"}, {"\x3D\xD8\xFF\xDF", 22, u"U+1F7FF 🟿 (surrogate pair)"},
