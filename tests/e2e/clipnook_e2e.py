@@ -3,12 +3,10 @@ program. Every wait is for a condition (a window shown, a line said, a process g
 its deadline only bounds it, and then it fails."""
 
 import os
-import queue
 import shutil
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 import unittest
 
@@ -58,21 +56,19 @@ class Peer:
     """A peer that stays (clipboard owner, drag source) until it ends or the test does."""
 
     def __init__(self, test, *args):
-        self.proc = peer(*args, stdout=subprocess.PIPE, text=True)
-        self.lines = queue.Queue()
-        reader = threading.Thread(target=lambda: [self.lines.put(line.rstrip("\n")) for line in self.proc.stdout])
-        reader.start()
-        test.addCleanup(lambda: (self.proc.kill(), self.proc.wait(), reader.join(), self.proc.stdout.close()))
-        self.offers = []
-        while (line := self.line().split("\t"))[0] == "offer":
-            self.offers.append(line[1:])
-        assert line == ["ready"], line
+        self.out = tempfile.NamedTemporaryFile("w")  # read through a file of its own, not this one
+        self.proc = peer(*args, stdout=self.out)
+        test.addCleanup(lambda: (self.proc.kill(), self.proc.wait(), self.out.close()))
+        self.said("ready")
+        self.offers = [line.split("\t")[1:] for line in self.lines() if line.startswith("offer\t")]
 
-    def line(self):
-        try:
-            return self.lines.get(timeout=30)
-        except queue.Empty:
-            raise AssertionError("the peer said nothing for 30 s") from None
+    def lines(self):
+        with open(self.out.name) as f:
+            return f.read().splitlines()
+
+    def said(self, start):
+        """The first line the peer said that begins with `start`, once it has said one."""
+        return wait_for("the peer to say " + start, lambda: next((s for s in self.lines() if s.startswith(start)), 0))
 
 
 class Program:

@@ -46,11 +46,6 @@ const std::vector<Offer>& offers() {
     return list;
 }
 
-void say(const char* line) {
-    std::puts(line);
-    std::fflush(stdout);
-}
-
 HGLOBAL block(CLIPFORMAT format) {
     for (const Offer& o : offers()) {
         HGLOBAL g = o.format == format ? GlobalAlloc(GMEM_MOVEABLE, o.bytes.size()) : nullptr;
@@ -94,14 +89,14 @@ struct Source final : IDataObject, IDropSource {
         return escape ? DRAGDROP_S_CANCEL : (keys & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
     }
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD effect) override {
-        if (effect && !over) over = true, say("over");
+        if (effect && !over) over = true, std::puts("over");
         return DRAGDROP_S_USEDEFAULTCURSORS;
     }
 } g_source;
 
 LRESULT CALLBACK drag_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     if (m != WM_LBUTTONDOWN) return DefWindowProcW(w, m, wp, lp);
-    say("pressed");
+    std::puts("pressed");
     DWORD effect = 0;
     HRESULT hr = DoDragDrop(&g_source, &g_source, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
     std::printf("dropped hr=0x%08lx effect=%lu\n", static_cast<unsigned long>(hr), static_cast<unsigned long>(effect));
@@ -111,7 +106,7 @@ LRESULT CALLBACK drag_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 
 int pump(bool ready) {
     if (!ready) return 3;
-    say("ready");
+    std::puts("ready");
     for (MSG m; GetMessageW(&m, nullptr, 0, 0) > 0;) DispatchMessageW(&m);
     return 0;
 }
@@ -173,6 +168,7 @@ int rows(HWND main) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);  // each line goes out as it is said
     std::string role = argc > 1 ? argv[1] : "";
     HWND main = FindWindowW(L"Clipnook", nullptr);
     if (role == "own") return own();

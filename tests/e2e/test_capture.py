@@ -39,12 +39,12 @@ class Capture(unittest.TestCase):
         source = Peer(self, "drag", sx, y + 40)
         wait_for("the drag source", lambda: shown("^E2E Drag Source$"))
         xdotool("mousemove", sx + 40, y + 80, "mousedown", 1)
-        self.assertEqual(source.line(), "pressed")
+        source.said("pressed")
         xdotool("mousemove", x + w // 3, y + 90, "mousemove", x + w // 3 + 5, y + 95)  # onto the list
-        self.assertEqual(source.line(), "over")
+        source.said("over")
         xdotool("mouseup", 1)
         # Dropped and answered with no effect: a move would have had the source delete its data.
-        self.assertEqual(source.line(), "dropped hr=0x00040100 effect=0")
+        self.assertEqual(source.said("dropped"), "dropped hr=0x00040100 effect=0")
         self.assertEqual(rows(), ("Clipnook [Dropped Object]", [offered_row(*o) for o in source.offers]))
         self.assertEqual(app.exit(), 0)
 
