@@ -16,19 +16,23 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 start=$SECONDS
 # step NAME CMD...: runs CMD with its output in $out/NAME; a failure marks NAME.
+# The time line gives wall and CPU seconds (the CPU ones do not grow with the
+# machine's load).
 step() {
-  local name=$1 began=$SECONDS
+  local name=$1 began=$SECONDS TIMEFORMAT="%U %S"
   shift
-  "$@" >>"$out/$name" 2>&1 || { echo "!! failed: $*" >>"$out/$name"; touch "$out/$name.failed"; }
-  echo "-- $name: $* ($((SECONDS - began)) s, at $((SECONDS - start)) s)" >>"$out/$name"
+  { time { "$@" >>"$out/$name" 2>&1 || { echo "!! failed: $*" >>"$out/$name"; touch "$out/$name.failed"; }; }; } \
+    2>"$out/$name.cpu"
+  echo "-- $name: $* ($((SECONDS - began)) s, CPU $(awk '{printf "%.0f", $1 + $2}' "$out/$name.cpu") s," \
+       "at $((SECONDS - start)) s)" >>"$out/$name"
 }
 show() { for name in "$@"; do echo "== $name"; cat "$out/$name"; done; }
 
-for preset in host win64 win32 fuzz; do step configure cmake --preset $preset & done
+for preset in host win64 win32 fuzz; do step "configure.$preset" cmake --preset $preset & done
 wait
 step win64 cmake --build build/win64
 step win64 cmake --build build/win64 --target dist
-show configure win64
+show configure.host configure.win64 configure.win32 configure.fuzz win64
 
 step wine scripts/wine-run.sh --env ctest --test-dir build/win64 --output-on-failure &
 wine=$!
@@ -52,7 +56,7 @@ fuzz() {
   fi
   rm -rf "$work" "$work.log"
 }
-pair=()
+pair=() began=$SECONDS
 for f in build/fuzz/*_fuzz; do
   [ -x "$f" ] || continue
   fuzz "$(basename "$f")" >"$out/fuzz.$(basename "$f")" 2>&1 &
@@ -61,6 +65,7 @@ for f in build/fuzz/*_fuzz; do
 done
 [ ${#pair[@]} -eq 0 ] || wait "${pair[@]}"
 cat "$out"/fuzz.* >"$out/fuzz" 2>/dev/null
+echo "-- fuzz: every target ${FUZZ_SECONDS} s, two at a time ($((SECONDS - began)) s, at $((SECONDS - start)) s)" >>"$out/fuzz"
 show others fuzz
 wait $wine
 show wine
