@@ -28,12 +28,19 @@ step() {
 }
 show() { for name in "$@"; do echo "== $name"; cat "$out/$name"; done; }
 
-for preset in host win64 win32 fuzz; do step "configure.$preset" cmake --preset $preset & done
-wait
+# A fresh checkout makes its Wine prefix once (scripts/wine-run.sh): meanwhile win64 builds.
+step prefix scripts/wine-run.sh --env true &
+configure=()
+for preset in host win64 win32 fuzz; do
+  step "configure.$preset" cmake --preset $preset &
+  configure+=($!)
+done
+wait "${configure[@]}"
 step win64 cmake --build build/win64
 step win64 cmake --build build/win64 --target dist
-show configure.host configure.win64 configure.win32 configure.fuzz win64
 
+wait  # the prefix
+show configure.host configure.win64 configure.win32 configure.fuzz win64 prefix
 step wine scripts/wine-run.sh --env ctest --test-dir build/win64 --output-on-failure &
 wine=$!
 step others cmake --build build/host
