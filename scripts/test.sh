@@ -50,7 +50,7 @@ step others scripts/check-imports.sh build/win64/clipnook.exe build/win32/clipno
 step others cmake --build build/fuzz
 
 # Each fuzzer for a short while from its seeds, two at a time.
-FUZZ_SECONDS=${FUZZ_SECONDS:-15}
+FUZZ_SECONDS=${FUZZ_SECONDS:-10}
 fuzz() {
   local name=$1 work
   work=$(mktemp -d)

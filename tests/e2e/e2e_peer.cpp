@@ -12,8 +12,6 @@
 #include <shlobj.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -50,7 +48,7 @@ HGLOBAL block(CLIPFORMAT format) {
     for (const Offer& o : offers()) {
         HGLOBAL g = o.format == format ? GlobalAlloc(GMEM_MOVEABLE, o.bytes.size()) : nullptr;
         if (void* p = g ? GlobalLock(g) : nullptr)
-            return std::memcpy(p, o.bytes.data(), o.bytes.size()), GlobalUnlock(g), g;
+            return CopyMemory(p, o.bytes.data(), o.bytes.size()), GlobalUnlock(g), g;
     }
     return nullptr;
 }
@@ -172,9 +170,9 @@ int main(int argc, char** argv) {
     std::string role = argc > 1 ? argv[1] : "";
     HWND main = FindWindowW(L"Clipnook", nullptr);
     if (role == "own") return own();
-    if (role == "drag" && argc == 4) return drag(std::atoi(argv[2]), std::atoi(argv[3]));
+    if (role == "drag" && argc == 4) return drag(std::stoi(argv[2]), std::stoi(argv[3]));
     if (role == "rows" && main) return rows(main);
-    if (role == "command" && argc == 3 && main) return SendMessageW(main, WM_COMMAND, std::atoi(argv[2]), 0), 0;
+    if (role == "command" && argc == 3 && main) return SendMessageW(main, WM_COMMAND, std::stoi(argv[2]), 0), 0;
     std::fprintf(stderr, "usage: e2e_peer own | drag X Y | rows | command ID (with a main window)\n");
     return 64;
 }
