@@ -1,58 +1,90 @@
 #!/usr/bin/env bash
-# Builds every preset and runs every test layer: host unit tests (ASan/UBSan),
-# Win32 tests and end-to-end tests under Wine, and a short fuzzing pass.
+# Builds every preset and runs every test layer once: host unit tests (ASan/UBSan),
+# the Wine tests and the end-to-end tests in one Wine session, and a short fuzzing
+# pass. Nothing is retried: a test that fails once is a fault. Ends with
+# "N passed, M failed"; each step says how long it took.
+#
+# Two cores go further when the Wine tests, which mostly wait for windows and
+# processes, run beside the other builds: so win64 is built first, then its tests
+# run while host, win32 and fuzz are built and tested.
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 scripts/setup.sh || exit 1
 
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
-fail=0
-step() { echo "== $*"; "$@" || { echo "!! failed: $*"; fail=1; }; }
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+start=$SECONDS
+# step NAME CMD...: runs CMD with its output in $out/NAME; a failure marks NAME.
+# The time line gives wall and CPU seconds (the CPU ones do not grow with the
+# machine's load).
+step() {
+  local name=$1 began=$SECONDS TIMEFORMAT="%U %S"
+  shift
+  { time { "$@" >>"$out/$name" 2>&1 || { echo "!! failed: $*" >>"$out/$name"; touch "$out/$name.failed"; }; }; } \
+    2>"$out/$name.cpu"
+  echo "-- $name: $* ($((SECONDS - began)) s, CPU $(awk '{printf "%.0f", $1 + $2}' "$out/$name.cpu") s," \
+       "at $((SECONDS - start)) s)" >>"$out/$name"
+}
+show() { for name in "$@"; do echo "== $name"; cat "$out/$name"; done; }
 
-step cmake --preset host
-step cmake --build build/host
-ctest --test-dir build/host --output-on-failure 2>&1 | tee -a "$log" || fail=1
+# A fresh checkout makes its Wine prefix once (scripts/wine-run.sh): meanwhile win64 builds.
+step prefix scripts/wine-run.sh --env true &
+configure=()
+for preset in host win64 win32 fuzz; do
+  step "configure.$preset" cmake --preset $preset &
+  configure+=($!)
+done
+wait "${configure[@]}"
+step win64 cmake --build build/win64
+step win64 cmake --build build/win64 --target dist
 
-step cmake --preset win32
-step cmake --build build/win32 --target clipnook dist
-step cmake --preset win64
-step cmake --build build/win64
-step cmake --build build/win64 --target dist
-step scripts/check-imports.sh build/win64/clipnook.exe build/win32/clipnook.exe
-# Wine sometimes drops a synthesized key or click right after a window maps;
-# a scenario that fails for that reason gets up to two more tries. A real
-# fault fails all three.
-scripts/wine-run.sh --env ctest --test-dir build/win64 --output-on-failure --repeat until-pass:3 2>&1 \
-  | tee -a "$log" || fail=1
+wait  # the prefix
+show configure.host configure.win64 configure.win32 configure.fuzz win64 prefix
+step wine scripts/wine-run.sh --env ctest --test-dir build/win64 --output-on-failure &
+wine=$!
+step others cmake --build build/host
+step others ctest --test-dir build/host --output-on-failure
+step others cmake --build build/win32 --target clipnook dist
+step others scripts/check-imports.sh build/win64/clipnook.exe build/win32/clipnook.exe
+step others cmake --build build/fuzz
 
-step cmake --preset fuzz
-step cmake --build build/fuzz
-FUZZ_SECONDS=${FUZZ_SECONDS:-15}
-for f in build/fuzz/*_fuzz; do
-  [ -x "$f" ] || continue
-  name=$(basename "$f")
-  corpus="tests/fuzz/corpus/${name%_fuzz}"
+# Each fuzzer for a short while from its seeds, two at a time.
+FUZZ_SECONDS=${FUZZ_SECONDS:-10}
+fuzz() {
+  local name=$1 work
   work=$(mktemp -d)
-  [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/
-  echo "== fuzz $name (${FUZZ_SECONDS}s)"
-  if "$f" -max_total_time="$FUZZ_SECONDS" -print_final_stats=0 "$work" >"$work.log" 2>&1; then
-    echo "1 tests passed, 0 tests failed out of 1 ($name)" >>"$log"
+  cp -r "tests/fuzz/corpus/${name%_fuzz}"/. "$work"/
+  if "build/fuzz/$name" -max_total_time="$FUZZ_SECONDS" -print_final_stats=0 "$work" >"$work.log" 2>&1; then
+    echo "1 tests passed, 0 tests failed out of 1 ($name, ${FUZZ_SECONDS} s)"
   else
-    tail -40 "$work.log"; fail=1
-    echo "0 tests passed, 1 tests failed out of 1 ($name)" >>"$log"
+    tail -40 "$work.log"
+    echo "0 tests passed, 1 tests failed out of 1 ($name)"
   fi
   rm -rf "$work" "$work.log"
+}
+pair=() began=$SECONDS
+for f in build/fuzz/*_fuzz; do
+  [ -x "$f" ] || continue
+  fuzz "$(basename "$f")" >"$out/fuzz.$(basename "$f")" 2>&1 &
+  pair+=($!)
+  [ ${#pair[@]} -eq 2 ] && { wait "${pair[@]}"; pair=(); }
 done
+[ ${#pair[@]} -eq 0 ] || wait "${pair[@]}"
+cat "$out"/fuzz.* >"$out/fuzz" 2>/dev/null
+echo "-- fuzz: every target ${FUZZ_SECONDS} s, two at a time ($((SECONDS - began)) s, at $((SECONDS - start)) s)" >>"$out/fuzz"
+show others fuzz
+wait $wine
+show wine
 
+# Every layer reports "x tests passed, y tests failed out of z" (CTest's own words).
 passed=0; failed=0
-while read -r line; do
-  p=$(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\2 \1/p' <<<"$line")
-  [ -n "$p" ] || continue
-  set -- $p
-  failed=$((failed + $2)); passed=$((passed + $1 - $2))
-done < <(grep 'tests failed out of' "$log")
-[ $fail -ne 0 ] && [ $failed -eq 0 ] && failed=1
+while read -r total bad; do
+  failed=$((failed + bad)); passed=$((passed + total - bad))
+done < <(cat "$out"/others "$out"/fuzz "$out"/wine |
+         sed -n 's/.*tests passed, \([0-9]*\) tests\{0,1\} failed out of \([0-9]*\).*/\2 \1/p')
+broken=$(ls "$out"/*.failed 2>/dev/null | wc -l)
+[ "$broken" -ne 0 ] && [ "$failed" -eq 0 ] && failed=1
+echo "total $((SECONDS - start)) s, load average $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "$passed passed, $failed failed"
-[ $fail -eq 0 ] && [ $failed -eq 0 ]
+[ "$broken" -eq 0 ] && [ "$failed" -eq 0 ]
