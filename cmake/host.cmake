@@ -37,7 +37,7 @@ else()
   # each seeded from tests/fuzz/corpus/<name>.
   set(FUZZ_FLAGS -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
   target_compile_options(clipnook_core PRIVATE ${FUZZ_FLAGS})
-  foreach(name array dib formatetc hexdump_text uiform)
+  foreach(name array dib formatetc formats hexdump_text snapshot uiform)
     add_executable(${name}_fuzz ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz.cpp)
     target_compile_definitions(${name}_fuzz PRIVATE FUZZ_TARGET=fuzz_${name})
     target_compile_options(${name}_fuzz PRIVATE -fsanitize=fuzzer,address,undefined)

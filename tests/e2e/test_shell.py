@@ -6,7 +6,7 @@ import unittest
 
 from clipnook_e2e import IDM_SHELL_ADD, IDM_SHELL_REMOVE, WINE, Program, main, peer, win_path
 
-VERB = r"HKEY_CLASSES_ROOT\*\shell\Clipnook"
+VERB = r"HKEY_CURRENT_USER\Software\Classes\*\shell\Clipnook"
 
 
 def default_value(key):

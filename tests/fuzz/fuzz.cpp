@@ -2,9 +2,13 @@
 // its function, corpus/<name> has its seeds). Buffers are exactly as large as promised, as ASan sees.
 #include "entries/entries_core.h"
 #include "export/array_core.h"
+#include "hexdump/find_core.h"
 #include "hexdump/hexdump_core.h"
+#include "inspector/inspector_core.h"
+#include "snapshot/snapshot_core.h"
 #include "uiform/uiform_core.h"
 #include "viewer/dib_core.h"
+#include "viewer/formats_core.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -141,6 +145,50 @@ void fuzz_uiform(const uint8_t* data, size_t size) {
     for (int pass = 0; pass <= (mode >> 2 & 1); ++pass) uiform_layout(form, &measure);  // a second one re-measures
     uiform_find_control(form, &number);
     uiform_destroy(&form);
+}
+
+// Any bytes as a snapshot file: refused, or every part handed back lies inside the input.
+static bool inside(size_t size, uint64_t offset, uint64_t n) {
+    return offset <= size && n <= size - offset;
+}
+void fuzz_snapshot(const uint8_t* data, size_t size) {
+    std::vector<SnapshotRecord> records;
+    const SnapshotProblem p = snapshot_parse(data, size, &records);
+    if (p.error != SnapshotError::None && (!records.empty() || p.offset > size)) std::abort();
+    auto at = [&](const uint8_t* q, size_t n) { return !n || (q >= data && inside(size, q - data, n)); };
+    for (const SnapshotRecord& r : records) {
+        bool ok = at(r.targetDevice, r.targetDeviceSize) && at(r.data, r.dataSize);
+        for (int i = 0; i < kSnapshotTextCount; ++i) ok = ok && at(r.texts[i], 2 * size_t{r.textUnits[i]});
+        if (!ok) std::abort();
+    }
+}
+
+// Every structured-format parser, the inspector and Find: each span handed back
+// lies inside the input, and so does every chain of a shell ID list said to check out.
+void fuzz_formats(const uint8_t* data, size_t size) {
+    if (!size) return;
+    auto span = [&](const TextSpan& s) { if (s.bytes && !inside(size, s.offset, s.bytes)) std::abort(); };
+    std::vector<std::u16string> names(3, u"n");
+    FormatsPlatform pf;
+    pf.idListNames = &names;
+    for (int v = static_cast<int>(FormatViewer::Pane); v <= static_cast<int>(FormatViewer::Bitmap); ++v)
+        formats_report(static_cast<FormatViewer>(v), data, size, pf);
+    const HtmlFormat h = formats_parse_html(data, size);
+    for (const HtmlHeaderField& f : h.fields) span(f.value);
+    if (h.hasFragment && (h.fragmentEnd > size || h.fragmentBegin > h.fragmentEnd)) std::abort();
+    for (const TextSpan& n : formats_parse_hdrop(data, size).names) span(n);
+    for (bool wide : {false, true})
+        for (const FileDescriptor& d : formats_parse_filegroup(data, size, wide).items) span(d.name);
+    for (const IdList& l : formats_parse_idlist(data, size).lists)
+        for (uint64_t p = l.offset, k = 0; l.ok && k < l.sizes.size(); p += l.sizes[k++])
+            if (p + 2 > size) std::abort();
+    std::u16string text(size / 2, u'\0');
+    std::memcpy(text.data(), data, text.size() * 2);
+    formats_choose_viewer(0xC000, text.c_str());
+    for (size_t at : {size_t{0}, size / 2, size - 1}) inspector_rows(data, size, at);
+    find_parse(FindKind::Hex, text.data(), text.size());
+    const std::vector<uint8_t> pattern(data + size / 2, data + std::min(size, size / 2 + 3));
+    find_search(data, size, size / 3, pattern, {FindKind::Text16, false, size % 2 == 1});
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) { return !std::freopen("/dev/null", "w", stdout); }  // form traces
