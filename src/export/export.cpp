@@ -164,7 +164,7 @@ int save_file_dialog(HWND owner, const wchar_t* title, wchar_t* path, const wcha
     // not implement that message still add the selected type's extension when a
     // default extension exists at all; an empty one adds nothing for "*.*".
     ofn.lpstrDefExt = L"";
-    ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN |
+    ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN | OFN_NOCHANGEDIR |
                 OFN_ENABLEHOOK | (showHelp ? OFN_SHOWHELP : 0);
     if (GetSaveFileNameW(&ofn)) {
         lstrcpynW(path, chosen, MAX_PATH);
