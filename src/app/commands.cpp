@@ -3,6 +3,7 @@
 // control, so the keyboard focus decides what Copy, Select all and the Copy As
 // and Export As families do.
 #include "app/commands.h"
+#include "app/capture.h"
 #include "app/commands_core.h"
 #include "app/dialogs.h"
 #include "base/log.h"
@@ -205,6 +206,12 @@ LRESULT main_on_command(MainWindowState* state, WPARAM wParam, LPARAM, bool* han
         main_on_goto(window);
         *handled = true;
         return 1;
+    case IDM_WATCH_CLIPBOARD:
+        main_set_watching(state, !state->watching);
+        break;
+    case IDCANCEL:  // Esc, through the dialog manager
+        main_capture_cancel(state);
+        break;
     case IDM_SHELL_ADD:
         shell_add_to_context_menu(window);
         break;
@@ -226,7 +233,7 @@ LRESULT main_on_command(MainWindowState* state, WPARAM wParam, LPARAM, bool* han
     return 0;
 }
 
-int main_update_menu(MainWindowState*, HMENU menu) {
+int main_update_menu(MainWindowState* state, HMENU menu) {
     HWND focus = GetFocus();
     EnableMenuItem(menu, IDM_CUT, kGray);
     EnableMenuItem(menu, IDM_PASTE, kGray);
@@ -241,6 +248,7 @@ int main_update_menu(MainWindowState*, HMENU menu) {
         EnableMenuItem(menu, IDM_SELECT_ALL, kGray);
     }
     EnableMenuItem(menu, IDM_GOTO, kEnable);
+    CheckMenuItem(menu, IDM_WATCH_CLIPBOARD, MF_BYCOMMAND | (state->watching ? MF_CHECKED : MF_UNCHECKED));
     // A verb this account cannot remove (one left for every account, without
     // administrator rights) does not count: Add is offered then.
     bool verb_present = shell_verb_removable();
@@ -265,5 +273,5 @@ void main_on_add_file(HWND window) {
 
 void main_on_clipboard(HWND window) {
     log_message(1, "Main", "Clear the view and add the clipboard content.");
-    entry_capture_clipboard(&main_state(window)->entries);
+    main_capture_clipboard(main_state(window));
 }

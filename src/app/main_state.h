@@ -1,5 +1,6 @@
 // The main window's state record and the module-level values start-up sets.
 #pragma once
+#include "entries/clipboard_capture.h"
 #include "entries/entry_table.h"
 #include "viewer/viewer.h"
 
@@ -15,6 +16,10 @@ struct MainWindowState {
     ViewerState viewer;   // hex dump, outer splitter, viewer pane, the two edits
     DropTarget* dropTarget;
     HWND focusWindow;     // child that had the focus on deactivation/minimise
+    ClipboardCapture capture;    // the clipboard read that runs, if one does
+    bool watching;               // Watch the clipboard is on
+    bool readAgain;              // the clipboard changed during the capture
+    wchar_t captureSource[160];  // where the last capture came from
 };
 
 enum : int {

@@ -1,6 +1,7 @@
 // The main window: creates and owns the children, keeps the focus across
 // activation, routes notifications, paints the viewer pane off screen.
 #include "app/main_state.h"
+#include "app/capture.h"
 #include "app/commands.h"
 #include "app/resource_ids.h"
 #include "base/log.h"
@@ -70,7 +71,7 @@ void activate_entry(void* context, int index) {
 }
 
 void capture_drop(void* context, IDataObject* data) {
-    entry_capture_data_object(&static_cast<MainWindowState*>(context)->entries, data);
+    main_capture_drop(static_cast<MainWindowState*>(context), data);
 }
 
 LRESULT on_create(HWND window) {
@@ -141,6 +142,8 @@ LRESULT on_create(HWND window) {
 }
 
 void on_destroy(HWND window, MainWindowState* state) {
+    main_set_watching(state, false);
+    main_capture_cancel(state);
     uidad_drop_unregister(window, &state->dropTarget);
     entry_table_free(&state->entries);
     SetWindowLongPtrW(window, 0, 0);
@@ -235,6 +238,15 @@ LRESULT CALLBACK main_wndproc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_CONTEXTMENU:
         log_message(0, "Main", "WM_CONTEXTMENU");
         main_on_context_menu(state, reinterpret_cast<HWND>(wParam), lParam);
+        return 0;
+    case WM_CLIPNOOK_CAPTURE:
+        main_on_capture_event(state, wParam, lParam);
+        return 0;
+    case WM_TIMER:
+        if (wParam == kCaptureTimer) main_on_capture_timer(state);
+        return 0;
+    case WM_CLIPBOARDUPDATE:
+        main_on_clipboard_update(state);
         return 0;
     case WM_INITMENUPOPUP:
         main_update_menu(state, reinterpret_cast<HMENU>(wParam));

@@ -1,6 +1,7 @@
 // Start-up in its fixed order, the message loop, and the class tear-down.
 #include "app/startup.h"
 #include "app/cmdline_core.h"
+#include "app/capture.h"
 #include "app/commands.h"
 #include "app/main_state.h"
 #include "app/resource_ids.h"
@@ -21,8 +22,9 @@ void write_banner() {
     log_message(1, "Main", "Instance started at %s", text ? text : "");
 }
 
-// Command-line files become entries; returns how many were handed on.
-int add_command_line_files(HWND window) {
+// Command-line files become entries; returns how many were handed on. Of the
+// switches only /watch means something; the others are logged and skipped.
+int add_command_line_files(HWND window, bool* watch) {
     wchar_t token[260];
     const wchar_t* rest = next_token(GetCommandLineW(), token, 260);
     log_message(0, "Main", "arg[ %d] '%ls'", 0, token);
@@ -34,7 +36,10 @@ int add_command_line_files(HWND window) {
     int added = 0;
     for (int n = 1; rest && (rest = next_token(rest, token, 260)) != nullptr; ++n) {
         log_message(0, "Main", "arg[ %d] '%ls'", n, token);
-        if (token[0] == L'-' || token[0] == L'/') continue;  // no options; logged only
+        if (token[0] == L'-' || token[0] == L'/') {
+            *watch = *watch || !lstrcmpiW(token + 1, L"watch");
+            continue;
+        }
         entry_add_file(&main_state(window)->entries, token);
         ++added;
     }
@@ -78,11 +83,15 @@ int main_run(HINSTANCE instance, int show) {
     if (!window) return 1;
     main_size_to_hexdump(window);
 
-    if (add_command_line_files(window) == 0) main_on_clipboard(window);
+    bool watch = false;
+    const int files = add_command_line_files(window, &watch);
 
     HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_MAIN));
     ShowWindow(window, show);
     g_main_window = window;
+    // Shown first: the clipboard's owner may take its time, the window does not wait for it.
+    if (watch) main_set_watching(main_state(window), true);
+    if (files == 0) main_on_clipboard(window);
 
     int code = run_message_loop(window, accelerators);
     uihexdump_unregister(instance);

@@ -2,9 +2,11 @@
 // with a private copy of every block that can be had as global memory.
 #include "entries/entries.h"
 #include "entries/entries_core.h"
+#include "entries/medium.h"
 #include "base/log.h"
 
 #include <cstdint>
+#include <utility>
 
 UINT cf_filename;
 UINT cf_filenamew;
@@ -24,9 +26,6 @@ void clipboard_format_name(UINT format, wchar_t* text) {
 }
 
 namespace {
-
-// A block size the entry's 32-bit size can hold (always true on 32-bit builds).
-bool size_fits_entry(std::uint64_t size) { return size <= 0xFFFFFFFFull; }
 
 // The source's calls may dispatch messages (COM does while it waits on another
 // process), so a command run meanwhile can clear the table or add rows to it.
@@ -63,32 +62,6 @@ private:
     EntryTable* table_;
 };
 
-// Fetches the format as global memory into a private copy (*copy); returns the
-// size column's mark when nothing could be kept, else null.
-const wchar_t* fetch_block(const FORMATETC* offered, IDataObject* dataObject, HGLOBAL* copy) {
-    FORMATETC wanted = *offered;
-    wanted.tymed = TYMED_HGLOBAL;
-    STGMEDIUM medium{};
-    // Every success code hands over a medium (DATA_S_SAMEFORMATETC is one);
-    // only a failure leaves nothing to release.
-    if (FAILED(dataObject->GetData(&wanted, &medium))) return L"?GetData";
-
-    const wchar_t* mark = nullptr;
-    // Only the medium asked for is read; anything else the object hands back
-    // counts as a failed fetch, but it is still ours to release.
-    if (medium.tymed != TYMED_HGLOBAL) {
-        mark = L"?GetData";
-    } else if (!medium.hGlobal) {
-        mark = L"?NULL";
-    } else if (!size_fits_entry(GlobalSize(medium.hGlobal))) {
-        mark = L"?Dup";  // beyond what the 32-bit size can describe
-    } else if (!(*copy = GlobalDuplicate(medium.hGlobal))) {
-        mark = L"?Dup";
-    }
-    ReleaseStgMedium(&medium);
-    return mark;
-}
-
 // Adds one offered format as the last entry (index: its number in this
 // capture). False when the capture must stop: the table changed meanwhile.
 bool add_format(EntryTable* table, int index, const FORMATETC* formatetc, IDataObject* dataObject) {
@@ -101,33 +74,12 @@ bool add_format(EntryTable* table, int index, const FORMATETC* formatetc, IDataO
     int row = table->count - 1;
     TableShape mine = shape_of(table);
 
-    wchar_t name[kEntryTextCapacity], device[kEntryTextCapacity], aspect[kEntryTextCapacity];
-    wchar_t number[kEntryTextCapacity], media[kEntryTextCapacity], size[kGroupedTextCapacity] = L"";
-    clipboard_format_name(formatetc->cfFormat, name);
-    target_device_text(reinterpret_cast<std::uintptr_t>(formatetc->ptd), device);
-    aspect_text(formatetc->dwAspect, aspect);
-    index_text(formatetc->lindex, number);
-    media_text(formatetc->tymed, media);
-
-    HGLOBAL copy = nullptr;
-    const wchar_t* sizeText = size;
-    if (formatetc->tymed & TYMED_HGLOBAL) {
-        if (const wchar_t* mark = fetch_block(formatetc, dataObject, &copy)) sizeText = mark;
-    }
+    MediumBytes bytes = formatetc->tymed ? entry_fetch_format(dataObject, *formatetc) : MediumBytes{};
     if (table->clears != mine.clears) {  // the row went with the rest
-        if (copy) GlobalFree(copy);
+        if (bytes.block) GlobalFree(bytes.block);
         return false;
     }
-    DataEntry* entry = &table->items[row];  // read again: appends may have moved the array
-    entry->format = formatetc->cfFormat;
-    if (copy) {
-        entry->data = copy;
-        entry->size = static_cast<UINT>(GlobalSize(copy));
-        size_to_grouped_text(entry->size, size);
-    }
-    const wchar_t* texts[6] = {name, device, aspect, number, media, sizeText};
-    entry_set_row_texts(table->listView, row, texts);
-
+    entry_fill_row(table, row, *formatetc, &bytes);
     // Rows someone else added meanwhile keep the selection they were given.
     bool alone = left_alone(table, mine);
     if (index == 0 && alone) entry_select_row(table, row);
@@ -158,6 +110,27 @@ bool capture_formats(EntryTable* table, IDataObject* dataObject, int limit) {
 
 }  // namespace
 
+void entry_fill_row(EntryTable* table, int row, const FORMATETC& formatetc, MediumBytes* bytes) {
+    wchar_t name[kEntryTextCapacity], device[kEntryTextCapacity], aspect[kEntryTextCapacity];
+    wchar_t number[kEntryTextCapacity], media[kEntryTextCapacity], size[kGroupedTextCapacity] = L"";
+    clipboard_format_name(formatetc.cfFormat, name);
+    target_device_text(reinterpret_cast<std::uintptr_t>(formatetc.ptd), device);
+    aspect_text(formatetc.dwAspect, aspect);
+    index_text(formatetc.lindex, number);
+    media_used_text(formatetc.tymed, bytes->block ? bytes->medium : 0, media);
+    DataEntry* entry = &table->items[row];
+    entry->format = formatetc.cfFormat;
+    entry->offered = formatetc.tymed;
+    if (bytes->block) {
+        entry->data = std::exchange(bytes->block, nullptr);
+        entry->size = bytes->size;
+        entry->medium = bytes->medium;
+        size_to_grouped_text(entry->size, size);
+    }
+    const wchar_t* texts[6] = {name, device, aspect, number, media, bytes->mark && !entry->data ? bytes->mark : size};
+    entry_set_row_texts(table->listView, row, texts);
+}
+
 void entry_capture_data_object(EntryTable* table, IDataObject* dataObject) {
     entry_capture_formats(table, dataObject, kMaxEnumeratedFormats);
 }
@@ -166,18 +139,4 @@ void entry_capture_formats(EntryTable* table, IDataObject* dataObject, int limit
     if (!table || !dataObject) return;
     CaptureGuard guard(table);
     if (guard) capture_formats(table, dataObject, limit);
-}
-
-void entry_capture_clipboard(EntryTable* table) {
-    CaptureGuard guard(table);
-    if (!guard) return;
-    entry_table_clear(table);
-    IDataObject* clipboard = nullptr;
-    bool alone = true;
-    if (SUCCEEDED(OleGetClipboard(&clipboard)) && clipboard) {
-        alone = capture_formats(table, clipboard, kMaxEnumeratedFormats);
-        clipboard->Release();
-    }
-    // A clear or an entry made meanwhile named the list already.
-    if (alone) main_set_title(table->window, L"Clipboard");
 }

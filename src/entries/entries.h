@@ -27,8 +27,10 @@ void clipboard_format_name(UINT format, wchar_t* text);
 void entry_capture_data_object(EntryTable* table, IDataObject* dataObject);
 // The capture, taking at most `limit` formats from the object's enumerator.
 void entry_capture_formats(EntryTable* table, IDataObject* dataObject, int limit);
-// Clears the table and lists the clipboard's formats.
-void entry_capture_clipboard(EntryTable* table);
+struct MediumBytes;
+// Writes row `row` (already in the table) for one offered format and hands its
+// bytes to the entry; the size column shows the bytes' mark when there are none.
+void entry_fill_row(EntryTable* table, int row, const FORMATETC& formatetc, MediumBytes* bytes);
 
 void entry_add_file(EntryTable* table, const wchar_t* path);
 void entry_add_ascii_table(EntryTable* table);

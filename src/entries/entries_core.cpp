@@ -86,6 +86,17 @@ void media_text(std::uint32_t tymed, wchar_t* text) {
     }
 }
 
+void media_used_text(std::uint32_t tymed, std::uint32_t used, wchar_t* text) {
+    media_text(tymed, text);
+    const bool several = (tymed & (tymed - 1)) != 0, single = used && (used & (used - 1)) == 0;
+    if (!several || !single || used > 0x40u) return;
+    std::size_t len = std::wcslen(text), bit = 0;
+    while (!(used >> bit & 1u)) ++bit;
+    append(text, &len, L" (");
+    append(text, &len, kMediaNames[bit]);
+    append(text, &len, L")");
+}
+
 void size_to_grouped_text(unsigned value, wchar_t* text) {
     // Groups from the right: at most four for a 32-bit value.
     unsigned groups[4];

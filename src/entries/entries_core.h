@@ -21,6 +21,9 @@ void target_device_text(std::uintptr_t device, wchar_t* text);  // "$<hex>" or "
 void aspect_text(std::uint32_t aspect, wchar_t* text);          // CONTENT, ..., or "%d"
 void index_text(std::int32_t index, wchar_t* text);             // "%d"
 void media_text(std::uint32_t tymed, wchar_t* text);            // HGLOBAL+ISTREAM+...
+// The offered media and, when more than one is offered, the one the bytes came
+// from: "HGLOBAL+ISTREAM (ISTREAM)". `used` 0: nothing was read.
+void media_used_text(std::uint32_t tymed, std::uint32_t used, wchar_t* text);
 
 // Decimal with an apostrophe between groups of three digits: 1234567 gives
 // 1'234'567. text holds at least kGroupedTextCapacity characters.

@@ -10,6 +10,8 @@ struct DataEntry {
     INT selectionAnchor;   // hex dump view saved when the entry stops being active
     INT selectionCaret;
     INT scrollOffset;
+    DWORD offered;         // the TYMED_ bits the source offered, 0 for files and tables
+    DWORD medium;          // the TYMED_ bit the bytes came from, 0 for files, tables and no bytes
 };
 
 // Called with the row to show, or -1 before the table lets go of the blocks a

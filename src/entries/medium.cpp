@@ -215,6 +215,13 @@ MediumBytes entry_fetch_format(IDataObject* data, const FORMATETC& offered) {
             result = none(0, L"?GetData");
             continue;
         }
+        // Only the medium asked for is read; another one handed back is still
+        // the caller's to release.
+        if (medium.tymed != asked) {
+            ReleaseStgMedium(&medium);
+            result = none(0, L"?GetData");
+            continue;
+        }
         return entry_take_medium(&medium);
     }
     return result;

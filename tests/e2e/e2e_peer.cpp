@@ -1,5 +1,7 @@
 // Plays every other program the end-to-end tests need, chosen by the first argument:
 //   own          puts the offers on the clipboard, says "ready" and stays to keep them there
+//   hang         puts its data object on the clipboard (OleSetClipboard), then "ready"; asked
+//                for the second offer it says "sleeping" and answers 20 s later ("woke")
 //   drag X Y     a window at X,Y, then "ready"; a press in it drags the offers: "pressed",
 //                "over" once a target takes them, then "dropped hr=<hex> effect=<n>"
 //   rows         the main window's title, then per row its six cells and the bytes the hex
@@ -55,7 +57,7 @@ HGLOBAL block(CLIPFORMAT format) {
 
 // The data object and drop source of the drag; it lives as long as the process.
 struct Source final : IDataObject, IDropSource {
-    bool over = false;
+    bool over = false, hang = false;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
         *out = id == IID_IDropSource ? static_cast<void*>(static_cast<IDropSource*>(this))
                : id == IID_IUnknown || id == IID_IDataObject ? static_cast<IDataObject*>(this) : nullptr;
@@ -64,6 +66,8 @@ struct Source final : IDataObject, IDropSource {
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* f, STGMEDIUM* m) override {
+        if (hang && f->cfFormat == offers()[1].format)
+            std::puts("sleeping"), Sleep(20000), std::puts("woke");
         *m = STGMEDIUM{TYMED_HGLOBAL, {}, nullptr};
         return QueryGetData(f) != S_OK ? DV_E_FORMATETC : (m->hGlobal = block(f->cfFormat)) ? S_OK : E_OUTOFMEMORY;
     }
@@ -115,6 +119,12 @@ int drag(int x, int y) {
     WNDCLASSW c{0, drag_proc, 0, 0, nullptr, nullptr, nullptr, GetSysColorBrush(COLOR_3DFACE), nullptr, L"E2EDrag"};
     return pump(RegisterClassW(&c) && CreateWindowExW(WS_EX_TOPMOST, c.lpszClassName, L"E2E Drag Source",
                                                       WS_POPUP | WS_VISIBLE, x, y, 80, 80, 0, 0, 0, 0));
+}
+
+int hang() {
+    OleInitialize(nullptr);
+    g_source.hang = true;
+    return pump(SUCCEEDED(OleSetClipboard(&g_source)));
 }
 
 // The clipboard's data may go with its owner, so the owner stays (the test ends it).
@@ -170,6 +180,7 @@ int main(int argc, char** argv) {
     std::string role = argc > 1 ? argv[1] : "";
     HWND main = FindWindowW(L"Clipnook", nullptr);
     if (role == "own") return own();
+    if (role == "hang") return hang();
     if (role == "drag" && argc == 4) return drag(std::stoi(argv[2]), std::stoi(argv[3]));
     if (role == "rows" && main) return rows(main);
     if (role == "command" && argc == 3 && main) return SendMessageW(main, WM_COMMAND, std::stoi(argv[2]), 0), 0;

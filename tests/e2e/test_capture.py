@@ -1,9 +1,11 @@
 """Data of other programs reaching the real program: the clipboard another
 program filled, read with F5, and a real OLE drag from another process."""
 
+import re
 import unittest
 
-from clipnook_e2e import Peer, Program, main, rows, shown, wait_for, win_path, xdotool
+from clipnook_e2e import (IDCANCEL, IDM_ADD_ASCII_TABLE, IDM_EMPTY_CLIPBOARD, IDM_NEW, Peer, Program, main, peer,
+                          rows, shown, wait_for, win_path, xdotool)
 
 
 def offered_row(name, data_hex, media="HGLOBAL"):
@@ -25,11 +27,14 @@ class Capture(unittest.TestCase):
         xdotool("mousemove", x + w // 2, y + h - 30, "click", 1)
         wait_for("the keyboard focus", lambda: xdotool("getwindowfocus").strip() == str(wid))
         xdotool("key", "F5")
-        title, got = wait_for("the clipboard's rows", lambda: (r := rows())[0] == "Clipnook [Clipboard]" and r)
         # Wine's clipboard object offers a stream as well, and CF_DIB with no medium
         # at all: its row says so (the drop shows a DIB's bytes).
-        want = {name: offered_row(name, data, "HGLOBAL+ISTREAM") for name, data in owner.offers}
+        want = {name: offered_row(name, data, "HGLOBAL+ISTREAM (HGLOBAL)") for name, data in owner.offers}
         want["CF_DIB"] = ["CF_DIB", "All", "CONTENT", "-1", "", "", ""]
+        # The rows come first, their bytes as the worker reads them.
+        answered = lambda r: r[0] == "Clipnook [Clipboard]" and all(
+            row[5] for row in r[1] if row[0] in want and row[0] != "CF_DIB") and len(r[1]) >= len(want) and r
+        title, got = wait_for("the clipboard's bytes", lambda: answered(rows()))
         self.assertEqual({row[0]: row for row in got if row[0] in want}, want)
         self.assertEqual(app.exit(), 0)
 
@@ -47,6 +52,42 @@ class Capture(unittest.TestCase):
         self.assertEqual(source.said("dropped"), "dropped hr=0x00040100 effect=0")
         self.assertEqual(rows(), ("Clipnook [Dropped Object]", [offered_row(*o) for o in source.offers]))
         self.assertEqual(app.exit(), 0)
+
+
+    def test_watching_reads_every_change_another_program_makes_and_none_of_its_own(self):
+        app = Program(self, markers=[(".log", b"")])
+        app.start("/watch", win_path(app.write("first.bin", b"first")))
+        def captures():
+            with open(app.marker + ".log", encoding="latin-1") as log:
+                return re.findall(r"Capture: (\d+) formats, \d+ bytes, \d+ ms, source clipboard (\S+)", log.read())
+        peer("command", IDM_EMPTY_CLIPBOARD)  # its own change: not read
+        for n in range(1, 4):
+            Peer(self, "own")
+            wait_for("capture %d" % n, lambda: len(captures()) >= n)
+        self.assertEqual([program for _, program in captures()], ["e2e_peer.exe"] * 3)
+        self.assertEqual(rows()[0], "Clipnook [Clipboard]")
+        self.assertEqual(app.exit(), 0)
+
+    def test_an_owner_that_does_not_answer_never_holds_the_window(self):
+        for press in (None, IDCANCEL):
+            with self.subTest(press=press):
+                owner = Peer(self, "hang")
+                app = Program(self)
+                app.start()  # reads the clipboard once shown
+                owner.said("sleeping")  # the window is up while the owner sleeps in GetData
+                mine = owner.offers[1][0]
+                if press:
+                    peer("command", press)  # Esc: what was read stays
+                mark = "(not read)" if press else "(no answer)"
+                got = wait_for("the mark", lambda: (r := rows()[1]) and any(row[5] == mark for row in r) and r)
+                names = [row[0] for row in got]
+                self.assertEqual(got[names.index("CF_TEXT")][5], str(len(owner.offers[0][1]) // 2))
+                self.assertEqual(got[names.index(mine)][5], mark)
+                self.assertTrue(all(row[5] == "(not read)" for row in got[names.index(mine) + 1:]), got)
+                peer("command", IDM_NEW)
+                peer("command", IDM_ADD_ASCII_TABLE)
+                self.assertEqual([row[0] for row in rows()[1]], ["ASCII Table"])  # no late row mixed in
+                self.assertEqual(app.exit(), 0)
 
 
 if __name__ == "__main__":

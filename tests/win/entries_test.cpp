@@ -41,7 +41,7 @@ TEST(Capture, EveryOfferIsARowWithItsMarkAndItsOwnCopy) {
     const std::wstring n255(255, L'N');  // the longest name a format can be registered with
     obj.add(formatetc(CF_UNICODETEXT, TYMED_HGLOBAL | TYMED_ISTREAM), Answer::Block, pattern(1024));
     obj.add(formatetc(RegisterClipboardFormatW(L"Clipnook Private"), TYMED_HGLOBAL), Answer::Fail);
-    obj.add(formatetc(CF_DIB, TYMED_ISTREAM), Answer::Block, pattern(8));  // not on global memory: never asked
+    obj.add(formatetc(CF_DIB, TYMED_ISTREAM), Answer::Block, pattern(8));  // asked on the stream, which it refuses
     obj.add(formatetc(CF_HDROP, TYMED_HGLOBAL), Answer::NullHandle);
     obj.add(formatetc(CF_RIFF, TYMED_HGLOBAL), Answer::WrongMedium);
     obj.add(formatetc(CF_WAVE, TYMED_HGLOBAL, DVASPECT_ICON, 2), Answer::Block, pattern(10));
@@ -49,8 +49,8 @@ TEST(Capture, EveryOfferIsARowWithItsMarkAndItsOwnCopy) {
     obj.add(formatetc(RegisterClipboardFormatW(n255.c_str()), TYMED_HGLOBAL), Answer::OtherSuccess, pattern(5000));
     obj.add(formatetc(CF_PENDATA, TYMED_HGLOBAL));  // past the bound of the enumeration
     entry_capture_formats(table, &obj, 8);
-    EXPECT_EQ(rows_of(table), (Rows{L"CF_UNICODETEXT|All|CONTENT|-1|HGLOBAL+ISTREAM|1'024",
-        L"Clipnook Private|All|CONTENT|-1|HGLOBAL|?GetData", L"CF_DIB|All|CONTENT|-1|ISTREAM|",
+    EXPECT_EQ(rows_of(table), (Rows{L"CF_UNICODETEXT|All|CONTENT|-1|HGLOBAL+ISTREAM (HGLOBAL)|1'024",
+        L"Clipnook Private|All|CONTENT|-1|HGLOBAL|?GetData", L"CF_DIB|All|CONTENT|-1|ISTREAM|?GetData",
         L"CF_HDROP|All|CONTENT|-1|HGLOBAL|?NULL", L"CF_RIFF|All|CONTENT|-1|HGLOBAL|?GetData",
         L"CF_WAVE|All|ICON|2|HGLOBAL|10", L"CF_TIFF|All|3|0|HGLOBAL|?Dup", n255 + L"|All|CONTENT|-1|HGLOBAL|5'000"}));
     EXPECT_EQ(data_of(table), (std::vector<Bytes>{pattern(1024), {}, {}, {}, {}, pattern(10), {}, pattern(5000)}));
@@ -126,4 +126,89 @@ TEST(FileEntries, SavedBlocksComeBackAsFilesAndWhatCannotBeReadIsSkipped) {
     EXPECT_EQ(data_of(table), (std::vector<Bytes>{kEveryByte, picture, pattern(40), {'B'}, {'B', 'M'}}));
     for (int i = 0; i < 5; ++i) EXPECT_EQ(table->items[i].format, i == 1 || i == 4 ? cf_bitmapfile : 0) << i;
     EXPECT_EQ(table->active, 4);  // the last one added is shown
+}
+
+namespace {
+// A stream that claims 4 GB, has 10 bytes and counts its references.
+struct ShortStream final : IStream {
+    LONG refs = 1;
+    ULONG left = 10;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override { return *out = nullptr, E_NOINTERFACE; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+    HRESULT STDMETHODCALLTYPE Read(void* to, ULONG n, ULONG* got) override {
+        *got = std::min(n, left), left -= *got;
+        return std::memset(to, 'S', *got), S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Stat(STATSTG* s, DWORD) override { return *s = {}, s->cbSize.QuadPart = 1ull << 32, S_OK; }
+    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Write(const void*, ULONG, ULONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Revert() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Clone(IStream**) override { return E_NOTIMPL; }
+};
+HGLOBAL global_of(const Bytes& bytes) {
+    HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    return std::memcpy(GlobalLockGuard(g).get(), bytes.data(), bytes.size()), g;
+}
+}  // namespace
+
+// Each medium a source may hand out comes back as the bytes the entry keeps, and is released once.
+TEST(Media, EveryMediumBecomesBytesAndIsReleasedOnce) {
+    ShortStream hostile;
+    IStream* stream = nullptr;
+    CreateStreamOnHGlobal(global_of(pattern(100)), TRUE, &stream);
+    stream->Seek(LARGE_INTEGER{{99, 0}}, STREAM_SEEK_SET, nullptr);  // read from its start all the same
+    HDC meta = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    Rectangle(meta, 0, 0, 10, 10);
+    HENHMETAFILE emf = CloseEnhMetaFile(meta);
+    const UINT emfBytes = GetEnhMetaFileBits(emf, 0, nullptr);
+    HDC old = CreateMetaFileW(nullptr);
+    Rectangle(old, 0, 0, 10, 10);
+    HGLOBAL picture = global_of(Bytes(sizeof(METAFILEPICT)));
+    *GlobalLockGuard(picture).as<METAFILEPICT>() = {MM_ANISOTROPIC, 100, 50, CloseMetaFile(old)};
+    const DWORD bitmapPixels[8] = {};
+    LOGPALETTE palette{0x300, 1, {{1, 2, 3, 0}}};
+    ILockBytes* lockBytes = nullptr;
+    IStorage* storage = nullptr;
+    CreateILockBytesOnHGlobal(nullptr, TRUE, &lockBytes);
+    StgCreateDocfileOnILockBytes(lockBytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &storage);
+    lockBytes->Release();
+    wchar_t file[MAX_PATH], folder[MAX_PATH];
+    GetTempFileNameW((GetTempPathW(MAX_PATH, folder), folder), L"cn", 0, file);
+    GlobalSave(global_of(pattern(5)), UINT(-1), file);
+    const struct { STGMEDIUM medium; UINT size; const wchar_t* mark; BYTE first; } cases[] = {
+        {{TYMED_HGLOBAL, {.hGlobal = global_of(pattern(7))}, nullptr}, 7, nullptr, pattern(1)[0]},
+        {{TYMED_ISTREAM, {.pstm = stream}, nullptr}, 100, nullptr, pattern(1)[0]},
+        {{TYMED_ISTREAM, {.pstm = &hostile}, nullptr}, 10, nullptr, 'S'},  // claims 4 GB, ends early
+        {{TYMED_ENHMF, {.hEnhMetaFile = emf}, nullptr}, emfBytes, nullptr, EMR_HEADER},
+        {{TYMED_MFPICT, {.hMetaFilePict = picture}, nullptr}, 0, nullptr, MM_ANISOTROPIC},
+        {{TYMED_GDI, {.hBitmap = CreateBitmap(4, 2, 1, 32, bitmapPixels)}, nullptr}, 40 + 32, nullptr, 40},
+        {{TYMED_GDI, {.hBitmap = reinterpret_cast<HBITMAP>(CreatePalette(&palette))}, nullptr}, 4, nullptr, 1},
+        {{TYMED_GDI, {.hBitmap = reinterpret_cast<HBITMAP>(CreatePen(PS_SOLID, 1, 0))}, nullptr}, 0, L"?Read", 0},
+        {{TYMED_ISTORAGE, {.pstg = storage}, nullptr}, 0, nullptr, 0xD0},  // a compound file's magic
+        {{TYMED_FILE, {.lpszFileName = static_cast<LPOLESTR>(CoTaskMemAlloc(sizeof file))}, nullptr}, 5,
+         nullptr, pattern(1)[0]},
+        {{TYMED_HGLOBAL, {.hGlobal = nullptr}, nullptr}, 0, L"?NULL", 0},
+    };
+    lstrcpyW(cases[9].medium.lpszFileName, file);
+    for (const auto& c : cases) {
+        STGMEDIUM medium = c.medium;
+        MediumBytes bytes = entry_take_medium(&medium);
+        EXPECT_EQ(medium.tymed, DWORD(TYMED_NULL));  // released and cleared
+        EXPECT_EQ(bytes.mark ? std::wstring(bytes.mark) : L"", c.mark ? c.mark : L"") << c.medium.tymed;
+        if (c.mark) continue;
+        GlobalLockGuard got(bytes.block);
+        ASSERT_TRUE(got) << c.medium.tymed;
+        EXPECT_TRUE((c.size ? bytes.size == c.size : bytes.size > 12) && got.size() >= bytes.size) << c.medium.tymed;
+        EXPECT_EQ(got.as<BYTE>()[0], c.first) << c.medium.tymed;
+        EXPECT_EQ(bytes.medium, c.medium.tymed);
+        GlobalFree(bytes.block);
+    }
+    EXPECT_EQ(hostile.refs, 0);
+    DeleteFileW(file);
 }

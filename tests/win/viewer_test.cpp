@@ -16,7 +16,7 @@ struct Viewers : MainWindowFixture {
     MainWindowState* s = state();
     int add(INT format, const std::string& bytes) {
         DataEntry& e = (entry_append(&s->entries), s->entries.items[s->entries.count - 1]);
-        e = {GlobalAlloc(GMEM_MOVEABLE, bytes.size() + 1), static_cast<UINT>(bytes.size()), format, 0, 0, 0};
+        e = {GlobalAlloc(GMEM_MOVEABLE, bytes.size() + 1), static_cast<UINT>(bytes.size()), format, 0, 0, 0, 0, 0};
         return memcpy(GlobalLockGuard(e.data).get(), bytes.data(), bytes.size()), s->entries.count - 1;
     }
     std::wstring shown() const {  // id and text of the splitter's viewer, when it is the one viewer visible
