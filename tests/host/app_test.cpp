@@ -10,7 +10,7 @@ TEST(NextToken, QuotesBlanksAndLongTokens) {
         {L"prog \"a b.txt\" c.txt", {L"prog", L"a b.txt", L"c.txt"}},
         {L"\"say \"\"hi\"\" now\" 'it''s' \"q'\"", {L"say \"hi\" now", L"it's", L"q'"}},
         {L"'x'y \"\" a\tb  ", {L"x", L"y", L"", L"a\tb"}},  // a closing quote ends a token; tabs join
-        {L"   ", {}}, {L"\"never closed", {L"never closed"}}, {big + L" n \"" + big + L"\" l", {cut, L"n", cut, L"l"}},
+        {L"   ", {}}, {std::wstring(40, L' ') + L"lead", {L"lead"}}, {L"\"never closed", {L"never closed"}}, {big + L" n \"" + big + L"\" l", {cut, L"n", cut, L"l"}},
     };
     for (const auto& c : cases) {
         std::vector<std::wstring> seen;

@@ -126,7 +126,7 @@ TEST(HexText, LinesFieldsAndOffsets) {
         {dump(all, {1}, 2, 2), ""}, {dump(none, counting(0, 40), 0, 40), "\r\n\r\n\r\n"},
         {dump(decimalOffsets, counting(0, 40), 0, 40), "       0  \r\n      16  \r\n      32  \r\n"},
         {dump(plain, {0x41, 0x01, 0x7F, 0xC4, 0x20, 0x7E}, 0, 6), "A... ~" + std::string(10, ' ') + "\r\n"},
-        {dump(extended, {0x41, 0x1F, 0x7F, 0xC4}, 0, 4), "A.\x7F\xC4" + std::string(12, ' ') + "\r\n"},
+        {dump(extended, {0x41, 0x1F, 0x20, 0x7F, 0xC4}, 0, 5), "A. \x7F\xC4" + std::string(11, ' ') + "\r\n"},
         {dump(ten, counting(0, 10), 0, 10), "00 01 02 03  04 05 06 07  08 09  \r\n"},
         {dump(dec, {0, 9, 10, 255}, 0, 4), "  0   9  10 255 " + std::string(17, ' ') + "\r\n"},
         {dump(oct, {8, 255}, 0, 2), "010 377 " + std::string(25, ' ') + "\r\n"}, {dump(bin, {0xA5}, 0, 1), "10100101 " + std::string(64, ' ') + "\r\n"},
