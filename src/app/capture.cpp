@@ -3,6 +3,7 @@
 #include "app/capture.h"
 
 #include "app/main_state.h"
+#include "app/status_bar.h"
 #include "base/log.h"
 #include "entries/clipboard_capture.h"
 #include "entries/entries.h"
@@ -30,14 +31,9 @@ void clipboard_source(wchar_t* text, size_t capacity) {
                   GetClipboardSequenceNumber());
 }
 
-void log_capture(int formats, unsigned long long bytes, DWORD took, const wchar_t* source) {
-    log_message(1, "Main", "Capture: %d formats, %llu bytes, %lu ms, source %ls", formats, bytes, took, source);
-}
-
 void capture_ended(MainWindowState* state) {
     KillTimer(state->window, kCaptureTimer);
-    const ClipboardCapture& c = state->capture;
-    log_capture(c.listed < 0 ? 0 : c.listed, c.bytes, c.took, state->captureSource);
+    main_status_capture(state, state->captureSource, state->capture.took);
     if (std::exchange(state->readAgain, false)) main_capture_clipboard(state);
 }
 
@@ -102,7 +98,5 @@ void main_capture_drop(MainWindowState* state, void* dataObject) {
     if (entry_clipboard_running(&state->capture)) main_capture_cancel(state);  // the drop replaces its rows
     DWORD began = GetTickCount();
     entry_capture_data_object(table, static_cast<IDataObject*>(dataObject));
-    unsigned long long bytes = 0;
-    for (int i = 0; i < table->count; ++i) bytes += table->items[i].size;
-    log_capture(table->count, bytes, GetTickCount() - began, L"drop");
+    main_status_capture(state, L"drop", GetTickCount() - began);
 }

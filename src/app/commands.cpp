@@ -4,6 +4,7 @@
 // and Export As families do.
 #include "app/commands.h"
 #include "app/capture.h"
+#include "app/status_bar.h"
 #include "app/commands_core.h"
 #include "app/dialogs.h"
 #include "base/log.h"
@@ -53,6 +54,7 @@ void on_new_list_from_file(MainWindowState* state) {
     if (!entry_choose_file(state->window, L"New List from File")) return;
     entry_table_clear(&state->entries);
     entry_add_file(&state->entries, main_file_path);
+    main_status_capture(state, L"files", 0);
 }
 
 void on_ascii_table(MainWindowState* state) {
@@ -206,6 +208,9 @@ LRESULT main_on_command(MainWindowState* state, WPARAM wParam, LPARAM, bool* han
         main_on_goto(window);
         *handled = true;
         return 1;
+    case IDM_STATUS_BAR:
+        main_set_status_bar(state, !(state->statusBar && IsWindowVisible(state->statusBar)));
+        break;
     case IDM_WATCH_CLIPBOARD:
         main_set_watching(state, !state->watching);
         break;
@@ -248,6 +253,8 @@ int main_update_menu(MainWindowState* state, HMENU menu) {
         EnableMenuItem(menu, IDM_SELECT_ALL, kGray);
     }
     EnableMenuItem(menu, IDM_GOTO, kEnable);
+    CheckMenuItem(menu, IDM_STATUS_BAR,
+                  MF_BYCOMMAND | (state->statusBar && IsWindowVisible(state->statusBar) ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(menu, IDM_WATCH_CLIPBOARD, MF_BYCOMMAND | (state->watching ? MF_CHECKED : MF_UNCHECKED));
     // A verb this account cannot remove (one left for every account, without
     // administrator rights) does not count: Add is offered then.
@@ -268,7 +275,9 @@ void main_on_context_menu(MainWindowState* state, HWND from, LPARAM position) {
 void main_on_add_file(HWND window) {
     log_message(1, "Main", "Select a file and add it to the view.");
     // Same dialog as "Open file...", sharing its path buffer, only the title differs.
-    if (entry_choose_file(window, L"Add File to List")) entry_add_file(&main_state(window)->entries, main_file_path);
+    if (!entry_choose_file(window, L"Add File to List")) return;
+    entry_add_file(&main_state(window)->entries, main_file_path);
+    main_status_capture(main_state(window), L"files", 0);
 }
 
 void main_on_clipboard(HWND window) {

@@ -20,6 +20,8 @@ struct MainWindowState {
     bool watching;               // Watch the clipboard is on
     bool readAgain;              // the clipboard changed during the capture
     wchar_t captureSource[160];  // where the last capture came from
+    DWORD captureTook;           // and how many milliseconds it took
+    HWND statusBar;              // made when first shown
 };
 
 enum : int {

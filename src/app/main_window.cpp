@@ -3,6 +3,7 @@
 #include "app/main_state.h"
 #include "app/capture.h"
 #include "app/commands.h"
+#include "app/status_bar.h"
 #include "app/resource_ids.h"
 #include "base/log.h"
 #include "base/win_raii.h"
@@ -143,6 +144,7 @@ LRESULT on_create(HWND window) {
 
 void on_destroy(HWND window, MainWindowState* state) {
     main_set_watching(state, false);
+    KillTimer(window, kStatusTimer);
     main_capture_cancel(state);
     uidad_drop_unregister(window, &state->dropTarget);
     entry_table_free(&state->entries);
@@ -216,7 +218,7 @@ LRESULT CALLBACK main_wndproc(HWND window, UINT message, WPARAM wParam, LPARAM l
         on_destroy(window, state);
         return 0;
     case WM_SIZE:
-        SendMessageW(state->viewer.outerSplitter, UISPM_LAYOUT, 0, 0);
+        main_layout(state);
         break;
     case WM_ERASEBKGND:
         return 0;
@@ -244,6 +246,7 @@ LRESULT CALLBACK main_wndproc(HWND window, UINT message, WPARAM wParam, LPARAM l
         return 0;
     case WM_TIMER:
         if (wParam == kCaptureTimer) main_on_capture_timer(state);
+        if (wParam == kStatusTimer) main_status_refresh(state);
         return 0;
     case WM_CLIPBOARDUPDATE:
         main_on_clipboard_update(state);

@@ -4,6 +4,7 @@
 #include "app/capture.h"
 #include "app/commands.h"
 #include "app/main_state.h"
+#include "app/status_bar.h"
 #include "app/resource_ids.h"
 #include "base/log.h"
 #include "entries/entries.h"
@@ -91,7 +92,10 @@ int main_run(HINSTANCE instance, int show) {
     g_main_window = window;
     // Shown first: the clipboard's owner may take its time, the window does not wait for it.
     if (watch) main_set_watching(main_state(window), true);
-    if (files == 0) main_on_clipboard(window);
+    if (files == 0)
+        main_on_clipboard(window);
+    else
+        main_status_capture(main_state(window), L"files", 0);
 
     int code = run_message_loop(window, accelerators);
     uihexdump_unregister(instance);

@@ -3,6 +3,8 @@
 
 #include "app/commands.h"
 #include "app/startup.h"
+#include "app/status_bar.h"
+#include "splitter/splitter.h"
 #include "hexdump/uihexdump.h"
 
 #include <commctrl.h>
@@ -159,4 +161,45 @@ TEST(Commands, FileDialogsKeepTheCurrentDirectoryAndABitmapFileGetsTheFitMenu) {
         }));
         EXPECT_EQ(f.state()->viewer.fitMode, downs - 1);
     }
+}
+
+// Extras > Status bar takes its room from the panes and says where the rows came from;
+// File > Watch the clipboard listens and says so. Both are check marks, off at start.
+TEST(Commands, TheStatusBarAndWatchingAreCheckedToggles) {
+    MainWindowFixture f;
+    MainWindowState* s = f.state();
+    HMENU menu = GetMenu(f.window);
+    auto checked = [&](UINT id) {
+        SendMessageW(f.window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+        return (GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    };
+    auto panes_bottom = [&] {
+        RECT area{};
+        SendMessageW(s->viewer.outerSplitter, UISPM_GETAREA, 0, reinterpret_cast<LPARAM>(&area));
+        return area.bottom;
+    };
+    RECT client;
+    GetClientRect(f.window, &client);
+    EXPECT_FALSE(checked(IDM_STATUS_BAR) || checked(IDM_WATCH_CLIPBOARD));
+    StdoutCapture log;
+    f.command(IDM_ADD_ASCII_TABLE);
+    f.command(IDM_STATUS_BAR);
+    ASSERT_TRUE(s->statusBar && IsWindowVisible(s->statusBar) && checked(IDM_STATUS_BAR));
+    RECT bar;
+    GetWindowRect(s->statusBar, &bar);
+    EXPECT_EQ(panes_bottom(), client.bottom - (bar.bottom - bar.top));
+    main_status_capture(s, L"files", 0);
+    wchar_t part[64] = {};
+    for (auto [index, text] : {std::pair{0, L"files"}, {1, L"1 formats"}, {2, L"256 bytes"}, {4, L"offset 0, length 0"}}) {
+        SendMessageW(s->statusBar, SB_GETTEXTW, index, reinterpret_cast<LPARAM>(part));
+        EXPECT_STREQ(part, text);
+    }
+    f.command(IDM_STATUS_BAR);
+    EXPECT_TRUE(!IsWindowVisible(s->statusBar) && panes_bottom() == client.bottom && !checked(IDM_STATUS_BAR));
+    main_status_capture(s, L"files", 7);  // with the bar off the facts go to the log
+    EXPECT_TRUE(log.has('I', "Capture: 1 formats, 256 bytes, 7 ms, source files"));
+    f.command(IDM_WATCH_CLIPBOARD);
+    EXPECT_TRUE(checked(IDM_WATCH_CLIPBOARD) && log.has('I', "Watch the clipboard: on"));
+    f.command(IDM_WATCH_CLIPBOARD);
+    EXPECT_TRUE(!checked(IDM_WATCH_CLIPBOARD) && log.has('I', "Watch the clipboard: off"));
 }

@@ -1,0 +1,17 @@
+// The status bar (Extras > Status bar, off by default): where the list's data
+// came from, how many formats and bytes, how long the capture took, and the
+// dump's selection.
+#pragma once
+#include <windows.h>
+
+struct MainWindowState;
+
+constexpr UINT_PTR kStatusTimer = 0xC2;
+
+void main_set_status_bar(MainWindowState* state, bool on);
+// The facts of the capture (or file list) just made; logged instead while the bar is off.
+void main_status_capture(MainWindowState* state, const wchar_t* source, DWORD took);
+// Lays the splitters out in the client area above the bar.
+void main_layout(MainWindowState* state);
+// The bar's texts from the table and the dump, when shown.
+void main_status_refresh(MainWindowState* state);
