@@ -40,7 +40,7 @@ void main_layout(MainWindowState* state) {
         GetWindowRect(state->statusBar, &bar);
         area.bottom = std::max(area.top, area.bottom - (bar.bottom - bar.top));
         // The facts keep their room; the source takes what is left.
-        const int right = area.right, widths[] = {right - 370, right - 290, right - 190, right - 130, -1};
+        const int right = area.right, widths[] = {right - 345, right - 280, right - 195, right - 140, -1};
         SendMessageW(state->statusBar, SB_SETPARTS, 5, reinterpret_cast<LPARAM>(widths));
     }
     SendMessageW(state->viewer.outerSplitter, UISPM_LAYOUT, 0, reinterpret_cast<LPARAM>(&area));
