@@ -18,6 +18,7 @@
 #include "splitter/splitter.h"
 
 #include <algorithm>
+#include <utility>
 #include <commctrl.h>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,14 @@
 namespace {
 
 constexpr UINT kBenchEvent = WM_APP + 50;
+
+// The best time of each side over interleaved runs.
+template <class A, class B>
+std::pair<double, double> best_of(int runs, A a, B b) {
+    double first = 1e30, second = 1e30;
+    for (int r = 0; r < runs; ++r) first = std::min(first, a()), second = std::min(second, b());
+    return {first, second};
+}
 
 // The format's row once the capture is over: its size, or 0.
 UINT captured_size(const EntryTable* table, UINT format) {
@@ -83,11 +92,7 @@ int main(int argc, char** argv) {
         return t;
     };
     capture_once();  // the object's block is made on the first GetData
-    double capture = 1e30, copy = 1e30;
-    for (int r = 0; r < runs; ++r) {
-        capture = std::min(capture, capture_once());
-        copy = std::min(copy, memcpy_once());
-    }
+    const auto [capture, copy] = best_of(runs, capture_once, memcpy_once);
     std::printf("capture of one format       %8.1f ms %8.0f MB/s\n", capture * 1e3, mb / capture);
     std::printf("malloc + memcpy (fresh)     %8.1f ms %8.0f MB/s\n", copy * 1e3, mb / copy);
     std::printf("RESULT\tcapture of a %lu MiB format (entry_capture_data_object) vs malloc+memcpy\t%.0f ms vs %.0f ms\t"
@@ -131,11 +136,7 @@ int main(int argc, char** argv) {
         return checked(now_seconds() - t0);
     };
     direct_once();
-    double worker = 1e30, direct = 1e30;
-    for (int r = 0; r < runs; ++r) {
-        worker = std::min(worker, worker_once());
-        direct = std::min(direct, direct_once());
-    }
+    const auto [worker, direct] = best_of(runs, worker_once, direct_once);
     std::printf("clipboard read by the worker %8.1f ms %8.0f MB/s\n", worker * 1e3, mb / worker);
     std::printf("clipboard read directly      %8.1f ms %8.0f MB/s\n", direct * 1e3, mb / direct);
     std::printf("RESULT\tclipboard capture of a %lu MiB format, worker thread vs the window's thread\t%.0f ms vs %.0f ms\t"

@@ -1,6 +1,7 @@
 // Values of the data inspector. Numbers are put together byte by byte, so the
 // result is the same on every host whatever its own byte order.
 #include "inspector/inspector_core.h"
+#include "base/utf16.h"
 
 #include <charconv>
 #include <cstdio>
@@ -31,15 +32,6 @@ uint64_t load(const uint8_t* p, int bytes, bool bigEndian) {
 
 void append(std::u16string& s, const char* ascii) {
     while (*ascii) s += static_cast<char16_t>(static_cast<unsigned char>(*ascii++));
-}
-
-void append_code_point(std::u16string& s, char32_t c) {
-    if (c < 0x10000) {
-        s += static_cast<char16_t>(c);
-    } else {
-        s += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-        s += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-    }
 }
 
 template <typename T>

@@ -2,6 +2,7 @@
 // arithmetic on offsets read from the data is done in 64 bits against the
 // block size, so no count or offset can wrap past a check.
 #include "viewer/formats_core.h"
+#include "base/utf16.h"
 #include "inspector/inspector_core.h"
 
 #include <algorithm>
@@ -52,15 +53,6 @@ std::string trimmed(std::string s) {
     size_t i = 0;
     while (i < s.size() && space(s[i])) ++i;
     return s.substr(i);
-}
-
-void append_code_point(std::u16string& s, char32_t c) {
-    if (c < 0x10000) {
-        s += static_cast<char16_t>(c);
-    } else {
-        s += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-        s += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-    }
 }
 
 std::u16string from_utf8(const uint8_t* p, size_t n) {
