@@ -63,8 +63,9 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     # No window manager runs on Xvfb: unmanaged windows spare each hide or
     # destroy a two-second wait for a manager that never answers.
     "$WINE_BIN" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    # A fresh prefix has no Courier New; without it the hex dump would get a
-    # proportional stand-in. Map it to the monospace font the system has.
+    # A fresh prefix has no Courier New. The dump then takes a fixed-pitch
+    # stand-in of its own; mapping the face to the system's monospace font only
+    # makes it look nicer (and keeps screenshots alike across machines).
     "$WINE_BIN" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'DejaVu Sans Mono' /f >/dev/null 2>&1
     "$WINESERVER_BIN" -w
     touch "$WINEPREFIX/.clipnook-ready-2"

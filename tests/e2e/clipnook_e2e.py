@@ -14,7 +14,7 @@ SOURCE = os.environ.get("CLIPNOOK_SOURCE") or os.path.join(os.path.dirname(os.pa
 BUILD = os.path.abspath(os.environ.get("CLIPNOOK_BUILD") or os.path.join(SOURCE, "build", "win64"))
 WINE = os.environ.get("WINE") or shutil.which("wine64") or "wine"
 IDM_EXIT, IDM_SHELL_ADD, IDM_SHELL_REMOVE = 2000, 2019, 2020
-IDCANCEL, IDM_EMPTY_CLIPBOARD, IDM_NEW, IDM_ADD_ASCII_TABLE = 2, 2003, 2004, 2011
+IDCANCEL, IDM_OPEN_CLIPBOARD, IDM_EMPTY_CLIPBOARD, IDM_NEW, IDM_ADD_ASCII_TABLE = 2, 2002, 2003, 2004, 2011
 
 
 def win_path(path):

@@ -4,8 +4,8 @@ program filled, read with F5, and a real OLE drag from another process."""
 import re
 import unittest
 
-from clipnook_e2e import (IDCANCEL, IDM_ADD_ASCII_TABLE, IDM_EMPTY_CLIPBOARD, IDM_NEW, Peer, Program, main, peer,
-                          rows, shown, wait_for, win_path, xdotool)
+from clipnook_e2e import (IDCANCEL, IDM_ADD_ASCII_TABLE, IDM_EMPTY_CLIPBOARD, IDM_NEW, IDM_OPEN_CLIPBOARD, Peer,
+                          Program, main, peer, rows, shown, wait_for, win_path, xdotool)
 
 
 def offered_row(name, data_hex, media="HGLOBAL"):
@@ -69,7 +69,7 @@ class Capture(unittest.TestCase):
         self.assertEqual(app.exit(), 0)
 
     def test_an_owner_that_does_not_answer_never_holds_the_window(self):
-        for press in (None, IDCANCEL):
+        for press in (None, IDCANCEL, IDM_OPEN_CLIPBOARD):
             with self.subTest(press=press):
                 owner = Peer(self, "hang")
                 app = Program(self)
@@ -77,7 +77,7 @@ class Capture(unittest.TestCase):
                 owner.said("sleeping")  # the window is up while the owner sleeps in GetData
                 mine = owner.offers[1][0]
                 if press:
-                    peer("command", press)  # Esc: what was read stays
+                    peer("command", press)  # Esc or F5: what was read stays
                 mark = "(not read)" if press else "(no answer)"
                 got = wait_for("the mark", lambda: (r := rows()[1]) and any(row[5] == mark for row in r) and r)
                 names = [row[0] for row in got]
