@@ -33,10 +33,16 @@ MediumBytes make_block(DWORD medium, SIZE_T size, Fill fill) {
     return MediumBytes{block.release(), static_cast<UINT>(size), medium, nullptr};
 }
 
+// Always true where a block cannot be larger than 4 GiB.
+constexpr bool fits_entry_size(SIZE_T size) {
+    if constexpr (sizeof(SIZE_T) > 4) return size <= 0xFFFFFFFFull;
+    return true;
+}
+
 MediumBytes from_global(HGLOBAL global) {
     if (!global) return none(TYMED_HGLOBAL, kNull);
     // Beyond what the entry's 32-bit size can describe.
-    if (GlobalSize(global) > 0xFFFFFFFFull) return none(TYMED_HGLOBAL, kDup);
+    if (!fits_entry_size(GlobalSize(global))) return none(TYMED_HGLOBAL, kDup);
     HGLOBAL copy = GlobalDuplicate(global);
     if (!copy) return none(TYMED_HGLOBAL, kDup);
     return MediumBytes{copy, static_cast<UINT>(GlobalSize(copy)), TYMED_HGLOBAL, nullptr};
