@@ -35,7 +35,7 @@ MediumBytes make_block(DWORD medium, SIZE_T size, Fill fill) {
 
 // Always true where a block cannot be larger than 4 GiB.
 constexpr bool fits_entry_size(SIZE_T size) {
-    if constexpr (sizeof(SIZE_T) > 4) return size <= 0xFFFFFFFFull;
+    if constexpr (sizeof(SIZE_T) > 4) return (static_cast<unsigned long long>(size) >> 32) == 0;
     return true;
 }
 
