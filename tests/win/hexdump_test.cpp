@@ -95,6 +95,7 @@ TEST(HexDumpControl, KeysScrollBarsMouseAndAutoScroll) {
         {0, 7, 7, 2, K, VK_DOWN, 1, {7, 7, 16}},   {R + 5, 7, 7, 2, K, VK_PRIOR, 1, {7, 7, 96}}, {2, 7, 7, 3, K, VK_RIGHT, 1, {7, 7, 32}},
         {0, 7, 7, 34, K, 'A', 1, {0, E, 0}},       {1, 7, 7, 0, S, SB_PAGEDOWN, 0, {7, 7, 16 * R}}, {2, 7, 7, 0, S, SB_ENDSCROLL, 0, {7, 7, 32}},
         {0, 7, 7, 0, S, MAKEWPARAM(SB_THUMBPOSITION, 1), 0, {7, 7, 16 * 700}},
+        {0, 7, 7, 0, S, MAKEWPARAM(SB_THUMBTRACK, 1), 0, {7, 7, 16 * 700}},  // while the thumb is dragged too
         // A drag; four rows above the band's edge scrolls 8 rows a tick up, three below the client 4 down; a tick of
         // another timer, one back over a cell or after the release does nothing; so does a drag whose capture is taken.
         {500, 0, 0, 20, D, B, d.at(1, 2, 4, 1), {a, a, 16 * 500}}, {-1, 0, 0, 0, M, B, d.at(1, 4, 9, 1), {a, 16 * 504 + 9, 16 * 500}},
