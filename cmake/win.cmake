@@ -67,6 +67,12 @@ if(CLIPNOOK_WIN_TESTS)
     set_tests_properties(win_${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 300)
   endforeach()
 
+  # The layout at 150 %: the same cases in a second prefix whose screen has 144 DPI.
+  add_test(NAME win_app_test_144dpi
+    COMMAND env -u CLIPNOOK_WINE_SESSION -u WINEPREFIX CLIPNOOK_WINE_DPI=144 CLIPNOOK_EXPECT_DPI=144
+            ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh $<TARGET_FILE:win_app_test> --gtest_filter=HighDpi.*)
+  set_tests_properties(win_app_test_144dpi PROPERTIES RUN_SERIAL TRUE TIMEOUT 300)
+
   # Helper programs the end-to-end tests use to act as other applications.
   file(GLOB E2E_HELPERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
   foreach(h ${E2E_HELPERS})

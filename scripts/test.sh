@@ -28,8 +28,10 @@ step() {
 }
 show() { for name in "$@"; do echo "== $name"; cat "$out/$name"; done; }
 
-# A fresh checkout makes its Wine prefix once (scripts/wine-run.sh): meanwhile win64 builds.
+# A fresh checkout makes its Wine prefixes once (scripts/wine-run.sh): meanwhile win64 builds.
 step prefix scripts/wine-run.sh --env true &
+# and the second one, whose screen has 144 DPI, for the layout at 150 %.
+step prefix env CLIPNOOK_WINE_DPI=144 scripts/wine-run.sh --env true &
 configure=()
 for preset in host win64 win32 fuzz; do
   step "configure.$preset" cmake --preset $preset &

@@ -16,7 +16,9 @@ WINE_BIN=${WINE_BIN:-$(command -v wine64 || command -v wine || echo /usr/lib/win
 WINESERVER_BIN=${WINESERVER_BIN:-$(command -v wineserver || echo /usr/lib/wine/wineserver)}
 export WINE="$WINE_BIN" WINESERVER="$WINESERVER_BIN"
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
+# CLIPNOOK_WINE_DPI=144 picks a second prefix whose screen has that density.
+dpi=${CLIPNOOK_WINE_DPI:-}
+export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix${dpi:+-$dpi}}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml,winemenubuilder.exe="}
 
 if [ -n "${CLIPNOOK_WINE_SESSION:-}" ]; then
@@ -67,6 +69,7 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     # stand-in of its own; mapping the face to the system's monospace font only
     # makes it look nicer (and keeps screenshots alike across machines).
     "$WINE_BIN" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'DejaVu Sans Mono' /f >/dev/null 2>&1
+    [ -n "$dpi" ] && "$WINE_BIN" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
     "$WINESERVER_BIN" -w
     touch "$WINEPREFIX/.clipnook-ready-2"
   fi

@@ -22,6 +22,7 @@ struct MainWindowState {
     wchar_t captureSource[160];  // where the last capture came from
     DWORD captureTook;           // and how many milliseconds it took
     HWND statusBar;              // made when first shown
+    int dpi;                     // the density the children are laid out for
 };
 
 enum : int {

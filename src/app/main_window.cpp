@@ -5,6 +5,8 @@
 #include "app/commands.h"
 #include "app/status_bar.h"
 #include "app/resource_ids.h"
+#include "base/dpi.h"
+#include "base/dpi_core.h"
 #include "base/log.h"
 #include "base/win_raii.h"
 #include "dnd/drop_target.h"
@@ -52,6 +54,14 @@ void setup_edit(MainWindowState* state, HWND edit, WNDPROC* previous, bool ansi)
             SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(edit_subclass_proc)));
 }
 
+// The stock GUI font at the window's density (it is made for the system's).
+HFONT make_gui_font(int dpi) {
+    LOGFONTW lf{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    lf.lfHeight = dpi_rescale(lf.lfHeight, dpi, dpi_of_system());
+    return CreateFontIndirectW(&lf);
+}
+
 void setup_list_view(MainWindowState* state) {
     HWND lv = state->listView;
     SendMessageW(lv, LVM_SETEXTENDEDLISTVIEWSTYLE, static_cast<WPARAM>(-1), 0x14032);
@@ -61,7 +71,7 @@ void setup_list_view(MainWindowState* state) {
         LVCOLUMNW col{};
         col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
         col.fmt = c.format;
-        col.cx = c.width;
+        col.cx = dpi_scale(c.width, state->dpi);
         col.pszText = const_cast<wchar_t*>(c.title);
         SendMessageW(lv, LVM_INSERTCOLUMNW, index++, reinterpret_cast<LPARAM>(&col));
     }
@@ -90,18 +100,20 @@ LRESULT on_create(HWND window) {
     viewer.centerBitmap = 1;
 
     viewer.localeText = GlobalAlloc(GMEM_MOVEABLE, 256);
-    LOGFONTW lf{};
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-    viewer.font = CreateFontIndirectW(&lf);
+    state->dpi = dpi_of_window(window);
+    const int dpi = state->dpi;
+    viewer.font = make_gui_font(dpi);
 
     const DWORD edit_style = WS_CHILD | WS_CLIPSIBLINGS | WS_HSCROLL | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE |
                              ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY;
 
-    viewer.outerSplitter = create_child(window, UISPLITTER_CLASS, 0, WS_CHILD | WS_VISIBLE | UISPS_HORIZONTAL, 323,
-                                        323, 3, 3, IDC_OUTER_SPLITTER);
+    viewer.outerSplitter = create_child(window, UISPLITTER_CLASS, 0, WS_CHILD | WS_VISIBLE | UISPS_HORIZONTAL,
+                                        dpi_scale(323, dpi), dpi_scale(323, dpi), dpi_scale(3, dpi),
+                                        dpi_scale(3, dpi), IDC_OUTER_SPLITTER);
     if (!viewer.outerSplitter) return -1;
-    state->innerSplitter = create_child(window, UISPLITTER_CLASS, 0, WS_CHILD | WS_VISIBLE | UISPS_HORIZONTAL, 160,
-                                        160, 3, 3, IDC_INNER_SPLITTER);
+    state->innerSplitter = create_child(window, UISPLITTER_CLASS, 0, WS_CHILD | WS_VISIBLE | UISPS_HORIZONTAL,
+                                        dpi_scale(160, dpi), dpi_scale(160, dpi), dpi_scale(3, dpi),
+                                        dpi_scale(3, dpi), IDC_INNER_SPLITTER);
     if (!state->innerSplitter) return -1;
     viewer.viewerPane = create_child(window, L"Static", WS_EX_CLIENTEDGE,
                                      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_HSCROLL | WS_VSCROLL | SS_NOTIFY |
@@ -194,6 +206,30 @@ void on_draw_item(MainWindowState* state, const DRAWITEMSTRUCT* item) {
     BitBlt(item->hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, canvas.dc(), 0, 0, SRCCOPY);
 }
 
+// Moved to a screen of another density: the suggested rectangle keeps the
+// window's size in inches; fonts, columns and bars follow.
+void on_dpi_changed(MainWindowState* state, int dpi, const RECT* suggested) {
+    const int old = state->dpi;
+    state->dpi = dpi;
+    ViewerState& viewer = state->viewer;
+    HFONT previous = viewer.font;
+    viewer.font = make_gui_font(dpi);
+    for (HWND w : {state->listView, viewer.ansiEdit, viewer.wideEdit})
+        SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(viewer.font), TRUE);
+    if (previous) DeleteObject(previous);
+    for (int i = 0; i < static_cast<int>(sizeof kColumns / sizeof kColumns[0]); ++i) {
+        const int width = static_cast<int>(SendMessageW(state->listView, LVM_GETCOLUMNWIDTH, i, 0));
+        SendMessageW(state->listView, LVM_SETCOLUMNWIDTH, i, MAKELPARAM(dpi_rescale(width, dpi, old), 0));
+    }
+    for (HWND splitter : {viewer.outerSplitter, state->innerSplitter})
+        SendMessageW(splitter, UISPM_RESCALE, static_cast<WPARAM>(dpi), old);
+    SendMessageW(viewer.hexDump, UIHDM_REBUILDFONTS, static_cast<WPARAM>(dpi), 0);
+    SetWindowPos(state->window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    main_layout(state);
+    InvalidateRect(state->window, nullptr, TRUE);
+}
+
 }  // namespace
 
 void main_activate_item_viewer(MainWindowState* state, int index) {
@@ -221,6 +257,9 @@ LRESULT CALLBACK main_wndproc(HWND window, UINT message, WPARAM wParam, LPARAM l
         main_layout(state);
         break;
     case WM_ERASEBKGND:
+        return 0;
+    case WM_DPICHANGED:
+        on_dpi_changed(state, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_ACTIVATE:
         on_activate(state, wParam);
@@ -289,7 +328,7 @@ HWND main_create_window(HINSTANCE instance) {
 void main_size_to_hexdump(HWND window) {
     MainWindowState* state = main_state(window);
     int width = static_cast<int>(SendMessageW(state->viewer.hexDump, UIHDM_GETIDEALWIDTH, 0, 0));
-    RECT r{0, 0, width, 486};
+    RECT r{0, 0, width, dpi_scale(486, state->dpi)};
     AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, TRUE, 0);
     SetWindowPos(window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
 }

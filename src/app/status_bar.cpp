@@ -2,6 +2,7 @@
 // whenever something may have changed them; the dump's selection is asked for
 // a few times a second while the bar is shown, since the dump tells no one.
 #include "app/status_bar.h"
+#include "base/dpi_core.h"
 
 #include "app/main_state.h"
 #include "base/log.h"
@@ -40,7 +41,9 @@ void main_layout(MainWindowState* state) {
         GetWindowRect(state->statusBar, &bar);
         area.bottom = std::max(area.top, area.bottom - (bar.bottom - bar.top));
         // The facts keep their room; the source takes what is left.
-        const int right = area.right, widths[] = {right - 345, right - 280, right - 195, right - 140, -1};
+        const int right = area.right, dpi = state->dpi;
+        const int widths[] = {right - dpi_scale(345, dpi), right - dpi_scale(280, dpi), right - dpi_scale(195, dpi),
+                              right - dpi_scale(140, dpi), -1};
         SendMessageW(state->statusBar, SB_SETPARTS, 5, reinterpret_cast<LPARAM>(widths));
     }
     SendMessageW(state->viewer.outerSplitter, UISPM_LAYOUT, 0, reinterpret_cast<LPARAM>(&area));

@@ -4,6 +4,8 @@
 // view messages; painting, input, the header and copies have files of their own.
 #include "hexdump/uihexdump_internal.h"
 
+#include "base/dpi.h"
+#include "base/dpi_core.h"
 #include "base/log.h"
 
 #include <windowsx.h>
@@ -48,11 +50,16 @@ HFONT uihexdump_make_dump_font(HDC dc, LONG height, const wchar_t* face) {
 
 namespace {
 
-bool create_fonts(HexDumpState* s) {
+void on_size(HexDumpState* s);
+
+bool create_fonts(HexDumpState* s, int dpi) {
     WindowDC dc(s->hwnd);
     if (!dc) return false;
+    // The stock font is made for the system's density; the window may sit on
+    // a screen of another.
     LOGFONTW gui{};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui);
+    gui.lfHeight = dpi_rescale(gui.lfHeight, dpi, dpi_of_system());
     s->dumpFont = uihexdump_make_dump_font(dc.get(), gui.lfHeight, L"Courier New");
     SelectGuard sel(dc.get(), s->dumpFont);
     SIZE cell{};
@@ -68,12 +75,27 @@ bool create_fonts(HexDumpState* s) {
     return true;
 }
 
+// A new density: fonts, cells and everything measured in them again.
+LRESULT on_rebuildfonts(HexDumpState* s, int dpi) {
+    if (dpi <= 0) dpi = dpi_of_window(s->hwnd);
+    HFONT oldDump = s->dumpFont;
+    if (!create_fonts(s, dpi)) return 0;
+    if (oldDump) DeleteObject(oldDump);
+    if (s->header) {
+        uihexdump_set_header_font(s, dpi);
+        for (int i = 0; i < 3; ++i) uihexdump_set_header_item(s, i, nullptr, uihexdump_column_width(s, i));
+    }
+    on_size(s);
+    uihexdump_invalidate(s);
+    return 1;
+}
+
 LRESULT on_nccreate(HWND w, const CREATESTRUCTW* cs) {
     auto* s = static_cast<HexDumpState*>(calloc(1, sizeof(HexDumpState)));
     if (!s) return FALSE;
     SetWindowLongPtrW(w, 0, reinterpret_cast<LONG_PTR>(s));
     s->hwnd = w;
-    create_fonts(s);
+    create_fonts(s, dpi_of_window(w));
     s->style = static_cast<unsigned>(cs->style);
     s->exStyle = static_cast<unsigned>(cs->dwExStyle);
     s->bytesPerRow = 16;
@@ -221,6 +243,7 @@ LRESULT CALLBACK hexdump_proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case UIHDM_FIND: return on_find(s, reinterpret_cast<const HexDumpFindRequest*>(lp));
     case UIHDM_GETSELBYTES: return uihexdump_on_getselbytes(s, wp, reinterpret_cast<void*>(lp));
     case UIHDM_GETDUMPTEXT: return uihexdump_on_getdumptext(s, reinterpret_cast<int*>(lp));
+    case UIHDM_REBUILDFONTS: return on_rebuildfonts(s, static_cast<int>(wp));
     }
     return DefWindowProcW(w, msg, wp, lp);
 }

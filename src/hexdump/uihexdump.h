@@ -22,6 +22,10 @@ enum : UINT {
     UIHDM_FIND = WM_USER + 0x09,
     UIHDM_GETSELBYTES = WM_USER + 0x0A,
     UIHDM_GETDUMPTEXT = WM_USER + 0x0B,
+    // After the window moved to a screen of another density: makes the fonts
+    // again for wParam DPI (0: the window's) and lays out from their cells.
+    // Answers 1.
+    UIHDM_REBUILDFONTS = WM_USER + 0x40,
 };
 
 // lParam of UIHDM_FIND.

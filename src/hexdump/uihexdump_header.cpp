@@ -2,20 +2,29 @@
 // dump's radix, row width and grouping, and what Copy As Dump includes.
 #include "hexdump/uihexdump_internal.h"
 
+#include "base/dpi.h"
+#include "base/dpi_core.h"
 #include "base/log.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
+
+void uihexdump_set_header_font(HexDumpState* s, int dpi) {
+    LOGFONTW gui{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui);
+    gui.lfHeight = dpi_rescale(gui.lfHeight, dpi, dpi_of_system());
+    HFONT old = s->headerFont;
+    s->headerFont = CreateFontIndirectW(&gui);
+    SendMessageW(s->header, WM_SETFONT, reinterpret_cast<WPARAM>(s->headerFont), FALSE);
+    if (old) DeleteObject(old);
+}
 
 void uihexdump_create_header(HexDumpState* s, HINSTANCE instance) {
     DWORD style = WS_CHILD | WS_VISIBLE | HDS_DRAGDROP;
     if (!(s->style & UIHDS_NOHEADERBUTTONS)) style |= HDS_BUTTONS;
     s->header = CreateWindowExW(0, WC_HEADERW, nullptr, style, 0, 0, 0, 0, s->hwnd, nullptr, instance, nullptr);
     if (!s->header) return;
-    LOGFONTW gui{};
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui);
-    s->headerFont = CreateFontIndirectW(&gui);
-    SendMessageW(s->header, WM_SETFONT, reinterpret_cast<WPARAM>(s->headerFont), FALSE);
+    uihexdump_set_header_font(s, dpi_of_window(s->hwnd));
     const wchar_t* texts[3] = {L"Hex. Offset", L"Hexadecimal Dump", L"ASCII Dump"};
     for (int i = 0; i < 3; ++i) {
         HDITEMW it{};

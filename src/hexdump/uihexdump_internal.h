@@ -59,6 +59,8 @@ HexGeometry uihexdump_geometry(const HexDumpState* s);
 int uihexdump_column_width(const HexDumpState* s, int item);
 void uihexdump_column_rects(const HexDumpState* s, int left[3], int width[3]);
 RECT uihexdump_body_rect(const HexDumpState* s);
+// The header's font at `dpi`; the one it had is deleted.
+void uihexdump_set_header_font(HexDumpState* s, int dpi);
 void uihexdump_set_header_item(HexDumpState* s, int item, const wchar_t* text, int width);
 const wchar_t* uihexdump_dump_title(int radix);
 int uihexdump_readable_size(const HexDumpState* s, const GlobalLockGuard& lock);

@@ -4,6 +4,7 @@
 // from the top with one message.
 #include "splitter/splitter.h"
 #include "splitter/splitter_core.h"
+#include "base/dpi_core.h"
 
 #include <cstdlib>
 
@@ -231,6 +232,15 @@ LRESULT on_get_bar(const SplitterState* s, WPARAM horizontal, LPARAM bar) {
     return 1;
 }
 
+LRESULT on_rescale(SplitterState* s, int to, int from) {
+    s->barX = dpi_rescale(s->barX, to, from);
+    s->barY = dpi_rescale(s->barY, to, from);
+    s->barWidth = dpi_rescale(s->barWidth, to, from);
+    s->barHeight = dpi_rescale(s->barHeight, to, from);
+    splitter_layout(s);
+    return 1;
+}
+
 }  // namespace
 
 LRESULT CALLBACK splitter_wndproc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -296,6 +306,8 @@ LRESULT CALLBACK splitter_wndproc(HWND window, UINT message, WPARAM wParam, LPAR
         return s->locked;
     case UISPM_GETBAR:
         return on_get_bar(s, wParam, lParam);
+    case UISPM_RESCALE:
+        return on_rescale(s, static_cast<int>(wParam), static_cast<int>(lParam));
     default:
         break;
     }

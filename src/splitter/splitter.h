@@ -18,6 +18,8 @@ enum : DWORD {
 //   ISDRAGGING / GETLOCKED answer the flag; SETLOCKED wParam the new flag.
 //   GETBAR    wParam int* (1 horizontal, 0 vertical) or null, lParam RECT*
 //             (the bar in the parent's client coordinates) or null.
+//   RESCALE   wParam the new density, lParam the old one: the bar's offset
+//             and thickness carried over, then laid out again.
 enum : UINT {
     UISPM_SETPANES = WM_USER + 0x00,
     UISPM_GETPANES = WM_USER + 0x01,
@@ -27,6 +29,7 @@ enum : UINT {
     UISPM_SETLOCKED = WM_USER + 0x05,
     UISPM_GETLOCKED = WM_USER + 0x06,
     UISPM_GETBAR = WM_USER + 0x07,
+    UISPM_RESCALE = WM_USER + 0x08,
 };
 
 ATOM splitter_register_class(HINSTANCE instance);

@@ -1,5 +1,6 @@
-// The log record prefix, the marker-file names and the centring arithmetic.
+// The log record prefix, the marker-file names, the centring and the DPI arithmetic.
 #include "base/center_core.h"
+#include "base/dpi_core.h"
 #include "base/log_core.h"
 
 #include <gtest/gtest.h>
@@ -35,4 +36,14 @@ TEST(Base, LogPrefixMarkerNamesAndCentring) {
         center_position(c.window, c.reference, {0, 0, 1000, 800}, &x, &y);
         EXPECT_TRUE(x == c.x && y == c.y) << x << "," << y;
     }
+}
+
+TEST(Base, DpiRescaleRoundsHalfAwayFromZero) {
+    const struct { int value, to, from, want; } cases[] = {
+        {486, 144, 96, 729}, {-11, 144, 96, -17}, {11, 144, 96, 17}, {3, 144, 96, 5},  {148, 120, 96, 185},
+        {-16, 96, 144, -11}, {486, 96, 96, 486},  {7, 0, 96, 7},     {7, 144, -1, 7},  {5, 192, 96, 10},
+        {1, 100, 96, 1},     {2147483647, 2, 1, 2147483647},         {-2147483647, 2, 1, -2147483647 - 1},
+    };
+    for (const auto& c : cases) EXPECT_EQ(dpi_rescale(c.value, c.to, c.from), c.want) << c.value << "@" << c.to;
+    EXPECT_EQ(dpi_scale(160, 144), 240);
 }

@@ -1,7 +1,11 @@
-// The application shell on the real main window: start-up, focus, menus, commands, file dialogs.
+// The application shell on the real main window: start-up, focus, menus, commands, file dialogs, densities.
 #include "win_test.h"
 
 #include "app/commands.h"
+#include "app/resource_ids.h"
+#include "base/dpi.h"
+#include "base/dpi_core.h"
+#include "hexdump/uihexdump_internal.h"
 #include "app/startup.h"
 #include "app/status_bar.h"
 #include "splitter/splitter.h"
@@ -30,7 +34,73 @@ bool context_menu(const MainWindowFixture& f, HWND from, LPARAM at, const PopupM
     return driver.opened();
 }
 
+// List columns and both bars as laid out for `dpi` from figures made for `from`.
+void expect_scaled(const MainWindowState* s, const int (&columns)[6], int bar, int dpi, int from) {
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(SendMessageW(s->listView, LVM_GETCOLUMNWIDTH, i, 0), dpi_rescale(columns[i], dpi, from)) << i;
+    for (HWND splitter : {s->viewer.outerSplitter, s->innerSplitter}) {
+        RECT r{};
+        SendMessageW(splitter, UISPM_GETBAR, 0, reinterpret_cast<LPARAM>(&r));
+        EXPECT_EQ(r.bottom - r.top, dpi_rescale(bar, dpi, from));
+    }
+}
+
 }  // namespace
+
+// The second prefix runs this at 144 DPI (CLIPNOOK_EXPECT_DPI), the others at 96.
+TEST(HighDpi, FiguresDumpCellsAndTheGotoDialogFollowTheDensityAndItsChanges) {
+    MainWindowFixture f;
+    MainWindowState* s = f.state();
+    const int dpi = dpi_of_window(f.window);
+    if (const char* want = std::getenv("CLIPNOOK_EXPECT_DPI")) ASSERT_EQ(dpi, std::atoi(want));
+    RECT r, suggested{10, 20, 910, 1000};
+    GetClientRect(f.window, &r);
+    EXPECT_EQ(r.bottom, dpi_scale(486, dpi));
+    const int columns[6] = {148, 36, 80, 48, 118, 70};
+    expect_scaled(s, columns, 3, dpi, 96);
+    auto cell_at = [&](int at) {
+        SendMessageW(s->viewer.hexDump, UIHDM_REBUILDFONTS, static_cast<WPARAM>(at), 0);
+        return uihexdump_state(s->viewer.hexDump)->cellHeight;
+    };
+    const int cell = uihexdump_state(s->viewer.hexDump)->cellHeight, cell96 = cell_at(96);
+    EXPECT_TRUE(std::abs(cell * 96 - cell96 * dpi) <= dpi && cell_at(0) == cell) << cell << " vs " << cell96;
+    // The Goto dialog's font is 8 points at this density and each label fits its text in it.
+    int labels = 0;
+    DialogDriver driver([&](HWND dialog) {
+        HFONT font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+        LOGFONTW lf{};
+        GetObjectW(font, sizeof lf, &lf);
+        EXPECT_EQ(lf.lfHeight, -MulDiv(8, dpi, 72));
+        HDC dc = GetDC(dialog);
+        HGDIOBJ old = SelectObject(dc, font);
+        for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            wchar_t cls[8] = {};
+            const std::wstring text = window_text(c);
+            if (text.empty() || !GetClassNameW(c, cls, 8) || lstrcmpiW(cls, L"Static")) continue;
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+            GetClientRect(c, &r);
+            ++labels;
+            EXPECT_TRUE(r.right >= extent.cx && r.bottom >= extent.cy) << labels;
+        }
+        SelectObject(dc, old);
+        ReleaseDC(dialog, dc);
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    f.command(IDM_GOTO);
+    EXPECT_GE(labels, 2);
+    // Moved to a screen of twice the density and back: the suggested rectangle, then all rescaled.
+    int at[6];
+    for (int i = 0; i < 6; ++i) at[i] = dpi_scale(columns[i], dpi);
+    SendMessageW(f.window, WM_DPICHANGED, MAKEWPARAM(dpi * 2, dpi * 2), reinterpret_cast<LPARAM>(&suggested));
+    GetWindowRect(f.window, &r);
+    EXPECT_TRUE(EqualRect(&r, &suggested));
+    expect_scaled(s, at, dpi_scale(3, dpi), dpi * 2, dpi);
+    EXPECT_GE(uihexdump_state(s->viewer.hexDump)->cellHeight, cell * 2 - 1);
+    SendMessageW(f.window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    expect_scaled(s, at, dpi_scale(3, dpi), dpi, dpi);
+    EXPECT_EQ(uihexdump_state(s->viewer.hexDump)->cellHeight, cell);
+}
 
 TEST(Startup, HardensTheDllSearchFirstAndEndsNonZeroWhenTheClassFails) {
     HMODULE beside = LoadLibraryExW(L"planted_dll.dll", nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR);
