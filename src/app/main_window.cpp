@@ -329,7 +329,7 @@ void main_size_to_hexdump(HWND window) {
     MainWindowState* state = main_state(window);
     int width = static_cast<int>(SendMessageW(state->viewer.hexDump, UIHDM_GETIDEALWIDTH, 0, 0));
     RECT r{0, 0, width, dpi_scale(486, state->dpi)};
-    AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, TRUE, 0);
+    dpi_adjust_window_rect(&r, WS_OVERLAPPEDWINDOW, true, 0, state->dpi);
     SetWindowPos(window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
 }
 

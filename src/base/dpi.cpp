@@ -5,6 +5,7 @@ namespace {
 
 using DpiForWindowFn = UINT(WINAPI*)(HWND);
 using DpiForSystemFn = UINT(WINAPI*)();
+using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 
 template <typename Fn>
 Fn user32_function(const char* name) {
@@ -34,4 +35,10 @@ int dpi_of_system() {
     if (for_system)
         if (UINT dpi = for_system()) return static_cast<int>(dpi);
     return screen_dpi();
+}
+
+void dpi_adjust_window_rect(RECT* rect, DWORD style, bool menu, DWORD ex_style, int dpi) {
+    static const AdjustForDpiFn for_dpi = user32_function<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+    if (for_dpi && dpi > 0 && for_dpi(rect, style, menu, ex_style, static_cast<UINT>(dpi))) return;
+    AdjustWindowRectEx(rect, style, menu, ex_style);
 }
