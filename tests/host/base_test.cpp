@@ -41,7 +41,7 @@ TEST(Base, LogPrefixMarkerNamesAndCentring) {
 TEST(Base, DpiRescaleRoundsHalfAwayFromZero) {
     const struct { int value, to, from, want; } cases[] = {
         {486, 144, 96, 729}, {-11, 144, 96, -17}, {11, 144, 96, 17}, {3, 144, 96, 5},  {148, 120, 96, 185},
-        {-16, 96, 144, -11}, {486, 96, 96, 486},  {7, 0, 96, 7},     {7, 144, -1, 7},  {5, 192, 96, 10},
+        {-16, 96, 144, -11}, {486, 96, 96, 486},  {7, 0, 96, 7},     {7, 144, 0, 7},   {5, 192, 96, 10},
         {1, 100, 96, 1},     {2147483647, 2, 1, 2147483647},         {-2147483647, 2, 1, -2147483647 - 1},
     };
     for (const auto& c : cases) EXPECT_EQ(dpi_rescale(c.value, c.to, c.from), c.want) << c.value << "@" << c.to;
