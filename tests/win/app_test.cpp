@@ -52,7 +52,9 @@ TEST(HighDpi, FiguresDumpCellsAndTheGotoDialogFollowTheDensityAndItsChanges) {
     MainWindowFixture f;
     MainWindowState* s = f.state();
     const int dpi = dpi_of_window(f.window);
-    if (const char* want = std::getenv("CLIPNOOK_EXPECT_DPI")) ASSERT_EQ(dpi, std::atoi(want));
+    if (const char* want = std::getenv("CLIPNOOK_EXPECT_DPI")) {
+        ASSERT_EQ(dpi, std::atoi(want));
+    }
     RECT r, suggested{10, 20, 910, 1000};
     GetClientRect(f.window, &r);
     EXPECT_EQ(r.bottom, dpi_scale(486, dpi));
