@@ -76,7 +76,9 @@ void entry_table_clear(EntryTable* table) {
     for (int i = 0; i < table->count; ++i) {
         DataEntry& e = table->items[i];
         if (e.data) GlobalFree(e.data);
+        if (e.device) CoTaskMemFree(e.device);
         e.data = nullptr;
+        e.device = nullptr;
         e.size = 0;
         e.format = 0;
     }
