@@ -280,6 +280,8 @@ int main_update_menu(MainWindowState* state, HMENU menu) {
         EnableMenuItem(menu, IDM_SELECT_ALL, kGray);
     }
     EnableMenuItem(menu, IDM_GOTO, kEnable);
+    // An empty list makes no snapshot, and putting it on the clipboard would only empty that.
+    set_enabled(menu, IDM_SAVE_SNAPSHOT, IDM_PUT_ON_CLIPBOARD, state->entries.count > 0);
     CheckMenuItem(menu, IDM_STATUS_BAR,
                   MF_BYCOMMAND | (state->statusBar && IsWindowVisible(state->statusBar) ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(menu, IDM_WATCH_CLIPBOARD, MF_BYCOMMAND | (state->watching ? MF_CHECKED : MF_UNCHECKED));
