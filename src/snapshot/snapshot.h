@@ -33,6 +33,12 @@ struct SnapshotPut {
 // it stays there after this process ends. `owner` becomes the clipboard's owner.
 SnapshotPut snapshot_put_on_clipboard(const EntryTable* table, HWND owner);
 
+// A data object of every entry (`only` -1) or of row `only`, holding its own
+// copies; null when no entry has a clipboard format and bytes. The caller releases it.
+IDataObject* snapshot_data_object(const EntryTable* table, int only);
+// Drags that object (it is its own drop source) until it is dropped or cancelled.
+DWORD snapshot_drag(const EntryTable* table, int only);
+
 // Reads the clipboard into the table on this thread, every format through
 // the clipboard's own calls (the command line's /save has no window to keep
 // answering, so no worker is needed).

@@ -3,6 +3,7 @@
 // come from a file anyone wrote, so a bitmap's header is checked against
 // the bytes before a bitmap is made of them.
 #include "snapshot/snapshot.h"
+#include "snapshot/snapshot_handles.h"
 
 #include "base/log.h"
 #include "base/win_raii.h"
@@ -68,7 +69,9 @@ HGLOBAL copy_of(const BYTE* p, std::size_t size) {
     return block.release();
 }
 
-void free_handle(UINT format, HANDLE handle) {
+}  // namespace
+
+void snapshot_free_handle(UINT format, HANDLE handle) {
     switch (format) {
     case CF_BITMAP: case CF_DSPBITMAP: case CF_PALETTE: DeleteObject(handle); break;
     case CF_ENHMETAFILE: case CF_DSPENHMETAFILE: DeleteEnhMetaFile(static_cast<HENHMETAFILE>(handle)); break;
@@ -80,20 +83,17 @@ void free_handle(UINT format, HANDLE handle) {
     }
 }
 
-// The handle the clipboard takes for these bytes under `format`, or null.
-HANDLE handle_for(UINT format, const DataEntry& e, const BYTE* p) {
+HANDLE snapshot_handle_for(UINT format, DWORD medium, const BYTE* p, std::size_t size) {
     switch (format) {
-    case CF_BITMAP: case CF_DSPBITMAP: return bitmap_from_dib(p, e.size);
-    case CF_PALETTE: return palette_from_entries(p, e.size);
-    case CF_ENHMETAFILE: case CF_DSPENHMETAFILE: return SetEnhMetaFileBits(e.size, p);
-    case CF_METAFILEPICT: case CF_DSPMETAFILEPICT: return e.medium == TYMED_MFPICT ? picture_from_bytes(p, e.size) : nullptr;
-    default: return copy_of(p, e.size);
+    case CF_BITMAP: case CF_DSPBITMAP: return bitmap_from_dib(p, size);
+    case CF_PALETTE: return palette_from_entries(p, size);
+    case CF_ENHMETAFILE: case CF_DSPENHMETAFILE: return SetEnhMetaFileBits(static_cast<UINT>(size), p);
+    case CF_METAFILEPICT: case CF_DSPMETAFILEPICT: return medium == TYMED_MFPICT ? picture_from_bytes(p, size) : nullptr;
+    default: return copy_of(p, size);
     }
 }
 
-// The id to put an entry under: a registered format by its name, which is
-// what another process knows it by.
-UINT clipboard_id(const EntryTable* table, int row) {
+UINT snapshot_clipboard_id(const EntryTable* table, int row) {
     INT format = table->items[row].format;
     if (format <= 0 || format > 0xFFFF) return 0;
     if (format < 0xC000) return static_cast<UINT>(format);
@@ -105,16 +105,27 @@ UINT clipboard_id(const EntryTable* table, int row) {
     return name[0] ? RegisterClipboardFormatW(name) : 0;
 }
 
+DWORD snapshot_tymed_of(UINT format) {
+    switch (format) {
+    case CF_BITMAP: case CF_DSPBITMAP: case CF_PALETTE: return TYMED_GDI;
+    case CF_ENHMETAFILE: case CF_DSPENHMETAFILE: return TYMED_ENHMF;
+    case CF_METAFILEPICT: case CF_DSPMETAFILEPICT: return TYMED_MFPICT;
+    default: return TYMED_HGLOBAL;
+    }
+}
+
+namespace {
+
 bool put_entry(const EntryTable* table, int row) {
     const DataEntry& e = table->items[row];
-    UINT format = clipboard_id(table, row);
+    UINT format = snapshot_clipboard_id(table, row);
     // The clipboard has no target devices: such an entry cannot be put back as it was.
     if (!format || !e.data || e.device) return false;
     GlobalLockGuard bytes(e.data);
     if (!bytes || bytes.size() < e.size) return false;
-    HANDLE handle = handle_for(format, e, bytes.as<BYTE>());
+    HANDLE handle = snapshot_handle_for(format, e.medium, bytes.as<BYTE>(), e.size);
     if (handle && !SetClipboardData(format, handle)) {
-        free_handle(format, handle);
+        snapshot_free_handle(format, handle);
         handle = nullptr;
     }
     return handle != nullptr;
@@ -127,15 +138,6 @@ struct KeepHandle final : IUnknown {
     ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
 } g_keep;
-
-DWORD medium_of(UINT format) {
-    switch (format) {
-    case CF_BITMAP: case CF_DSPBITMAP: case CF_PALETTE: return TYMED_GDI;
-    case CF_ENHMETAFILE: case CF_DSPENHMETAFILE: return TYMED_ENHMF;
-    case CF_METAFILEPICT: case CF_DSPMETAFILEPICT: return TYMED_MFPICT;
-    default: return TYMED_HGLOBAL;
-    }
-}
 
 }  // namespace
 
@@ -161,7 +163,7 @@ void snapshot_read_clipboard(EntryTable* table) {
     for (UINT format = EnumClipboardFormats(0); format && table->count < kMaxEnumeratedFormats;
          format = EnumClipboardFormats(format)) {
         if (!entry_append(table)) break;
-        FORMATETC formatetc{static_cast<CLIPFORMAT>(format), nullptr, DVASPECT_CONTENT, -1, medium_of(format)};
+        FORMATETC formatetc{static_cast<CLIPFORMAT>(format), nullptr, DVASPECT_CONTENT, -1, snapshot_tymed_of(format)};
         STGMEDIUM medium{};
         medium.tymed = formatetc.tymed;
         medium.hGlobal = GetClipboardData(format);

@@ -4,6 +4,7 @@
 #include "test_data_object.h"
 #include "app/commands.h"
 #include "base/win_raii.h"
+#include "dnd/drop_target.h"
 #include "entries/entries.h"
 #include "snapshot/snapshot.h"
 #include "snapshot/snapshot_core.h"
@@ -253,4 +254,67 @@ TEST(Snapshot, PutOnTheClipboardEveryEntryAsItsOwnHandleUnderItsName) {
     ASSERT_TRUE(GetObjectW(GetClipboardData(CF_BITMAP), sizeof bm, &bm));
     EXPECT_EQ(std::make_pair(bm.bmWidth, bm.bmHeight), std::make_pair(2L, 2L));
     for (UINT absent : {CF_RIFF, CF_WAVE}) EXPECT_FALSE(IsClipboardFormatAvailable(absent)) << absent;
+}
+
+TEST(Snapshot, ADraggedRowCarriesEveryEntryOrOnlyItselfAndItsOwnWindowRefusesIt) {
+    MainWindowFixture f;
+    EntryTable* table = &f.state()->entries;
+    const std::wstring path = folder() + L"\\drag.clipnook", mine = L"Clipnook Drag Test";
+    const UINT id = RegisterClipboardFormatW(mine.c_str());
+    write_file(path, snapshot_of({{CF_TEXT, L"CF_TEXT", {'h', 'i', 0}}, {0xC0FD, mine, pattern(7)},
+                                  {CF_BITMAP, L"CF_BITMAP", dib(), TYMED_GDI}, {CF_RIFF, L"CF_RIFF", pattern(3), TYMED_HGLOBAL, kDevice},
+                                  {CF_WAVE, L"CF_WAVE", {}, TYMED_HGLOBAL, {}, false}, {0, L"a.bin", pattern(4)}}));
+    main_open_file(f.state(), path.c_str(), true);
+    auto offered = [](IDataObject* data) {  // each format as id, medium, device size, and its bytes or bitmap width
+        std::vector<std::vector<DWORD>> out;
+        IEnumFORMATETC* list = nullptr;
+        FORMATETC fe;
+        if (!data || FAILED(data->EnumFormatEtc(DATADIR_GET, &list))) return out;
+        while (list->Next(1, &fe, nullptr) == S_OK) {
+            out.push_back({fe.cfFormat, fe.tymed, fe.ptd ? fe.ptd->tdSize : 0});
+            STGMEDIUM m{};
+            EXPECT_EQ(data->GetData(&fe, &m), S_OK) << fe.cfFormat;
+            BITMAP bm{};
+            if (m.tymed == TYMED_GDI && GetObjectW(m.hBitmap, sizeof bm, &bm)) out.back().push_back(bm.bmWidth);
+            if (GlobalLockGuard b(m.tymed == TYMED_HGLOBAL ? m.hGlobal : nullptr); b)
+                out.back().insert(out.back().end(), b.as<BYTE>(), b.as<BYTE>() + b.size());
+            ReleaseStgMedium(&m), CoTaskMemFree(fe.ptd);
+        }
+        return list->Release(), out;
+    };
+    using Offers = std::vector<std::vector<DWORD>>;
+    IDataObject* all = snapshot_data_object(table, -1);
+    EXPECT_EQ(offered(all), (Offers{{CF_TEXT, TYMED_HGLOBAL, 0, 'h', 'i', 0}, {id, TYMED_HGLOBAL, 0, 1, 8, 15, 22, 29, 36, 43},
+                                    {CF_BITMAP, TYMED_GDI, 0, 2}, {CF_RIFF, TYMED_HGLOBAL, 16, 1, 8, 15}}));
+    FORMATETC stream = formatetc(CF_TEXT, TYMED_ISTREAM), wave = formatetc(CF_WAVE, TYMED_HGLOBAL);
+    STGMEDIUM m{};
+    EXPECT_EQ(std::make_pair(all->GetData(&stream, &m), all->GetData(&wave, &m)), std::make_pair(DV_E_TYMED, DV_E_FORMATETC));
+    entry_table_clear(table);  // the object keeps its own copies
+    EXPECT_EQ(offered(all).size(), 4u);
+    EXPECT_EQ(all->Release(), 0u);
+    main_open_file(f.state(), path.c_str(), true);
+    IDataObject* one = snapshot_data_object(table, 1);
+    EXPECT_EQ(offered(one), (Offers{{id, TYMED_HGLOBAL, 0, 1, 8, 15, 22, 29, 36, 43}}));
+    one->Release();
+    EXPECT_EQ(snapshot_data_object(table, 4), nullptr);  // a row without bytes has nothing to drag
+
+    // Dragged with no button held it drops at once where the cursor is: on the list it came from.
+    RECT list;
+    GetWindowRect(table->listView, &list);
+    SetCursorPos((list.left + list.right) / 2, (list.top + list.bottom) / 2);
+    StdoutCapture log;
+    NMLISTVIEW begin{{table->listView, IDC_LISTVIEW, LVN_BEGINDRAG}, 0};
+    SendMessageW(f.window, WM_NOTIFY, IDC_LISTVIEW, LPARAM(&begin));
+    EXPECT_TRUE(log.has(' ', "uidad_IDropTarget_DragEnter: end dropeffect=0", "UIDrop"));
+    EXPECT_FALSE(log.has(' ', "uidad_IDropTarget_Drop: start dropeffect=1", "UIDrop"));
+    EXPECT_TRUE(log.has(' ', "Drag of every entry: hr=00040100 effect=0"));
+    EXPECT_EQ(window_text(f.window), L"Clipnook [Snapshot drag.clipnook]");
+    BYTE keys[256];
+    GetKeyboardState(keys), keys[VK_CONTROL] |= 0x80, SetKeyboardState(keys);  // with Ctrl: the row alone
+    SendMessageW(f.window, WM_NOTIFY, IDC_LISTVIEW, LPARAM(&begin));
+    GetKeyboardState(keys), keys[VK_CONTROL] &= 0x7F, SetKeyboardState(keys);
+    EXPECT_TRUE(log.has(' ', "Drag of one entry: hr=00040100 effect=0"));
+    DWORD effect = DROPEFFECT_COPY;  // and afterwards it takes drops again
+    EXPECT_EQ(uidad_interface(f.state()->dropTarget)->DragOver(0, POINTL{}, &effect), S_OK);
+    EXPECT_EQ(effect, DWORD{DROPEFFECT_COPY});
 }
