@@ -33,7 +33,8 @@ std::vector<Bytes> entries_of(const EntryTable* table) {
         const DataEntry& e = table->items[i];
         const DWORD fields[] = {DWORD(e.format), e.aspect, DWORD(e.lindex), e.offered, e.medium, e.size};
         Bytes b(reinterpret_cast<const BYTE*>(fields), reinterpret_cast<const BYTE*>(fields + 6));
-        if (e.device) b.insert(b.end(), reinterpret_cast<BYTE*>(e.device), reinterpret_cast<BYTE*>(e.device) + e.device->tdSize);
+        const BYTE* device = reinterpret_cast<const BYTE*>(e.device);
+        if (device) b.insert(b.end(), device, device + e.device->tdSize);
         if (GlobalLockGuard d(e.data); d) b.insert(b.end(), d.as<BYTE>(), d.as<BYTE>() + e.size);
         all.push_back(b);
     }
@@ -103,7 +104,8 @@ Bytes snapshot_of(const std::vector<Record>& records) {
         r.format = rec.format, r.aspect = DVASPECT_CONTENT, r.lindex = -1, r.tymed = r.medium = rec.medium;
         r.hasData = rec.hasData, r.dataSize = rec.data.size();
         r.targetDevice = rec.device.data(), r.targetDeviceSize = rec.device.size();
-        for (int i = 0; i < 6; ++i) r.texts[i] = reinterpret_cast<const uint8_t*>(texts[i].c_str()), r.textUnits[i] = texts[i].size() + 1;
+        for (int i = 0; i < 6; ++i)
+            r.texts[i] = reinterpret_cast<const uint8_t*>(texts[i].c_str()), r.textUnits[i] = texts[i].size() + 1;
         size_t at = out.size();
         out.resize(at + snapshot_record_head_size(r));
         snapshot_write_record_head(r, out.data() + at);
@@ -128,7 +130,8 @@ TEST(Snapshot, SavedAndOpenedAgainItHoldsTheSameRowsFormatetcsAndBytes) {
     const std::wstring dir = folder(), path = dir + L"\\shot.clipnook";
     TestDataObject obj;
     obj.add(formatetc(CF_UNICODETEXT, TYMED_HGLOBAL | TYMED_ISTREAM), Answer::Block, pattern(300));
-    obj.add(formatetc(RegisterClipboardFormatW(L"Clipnook Snapshot Test"), TYMED_HGLOBAL, DVASPECT_ICON, 2), Answer::Block, pattern(5));
+    const UINT mine = RegisterClipboardFormatW(L"Clipnook Snapshot Test");
+    obj.add(formatetc(mine, TYMED_HGLOBAL, DVASPECT_ICON, 2), Answer::Block, pattern(5));
     FORMATETC withDevice = formatetc(CF_DIB, TYMED_HGLOBAL);
     withDevice.ptd = static_cast<DVTARGETDEVICE*>(CoTaskMemAlloc(kDevice.size()));  // the capture frees it
     std::memcpy(withDevice.ptd, kDevice.data(), kDevice.size());
@@ -239,7 +242,8 @@ TEST(Snapshot, PutOnTheClipboardEveryEntryAsItsOwnHandleUnderItsName) {
     { ClipboardGuard c(f.window); EmptyClipboard(); }
     std::vector<std::wstring> boxes = with_dialogs([&] { f.command(IDM_PUT_ON_CLIPBOARD); }, L"");
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_NE(boxes[0].find(L"|4 of 8 entries could not be put on the clipboard and were skipped.|"), std::wstring::npos) << boxes[0];
+    const wchar_t* skipped = L"|4 of 8 entries could not be put on the clipboard and were skipped.|";
+    EXPECT_NE(boxes[0].find(skipped), std::wstring::npos) << boxes[0];
     ClipboardGuard clipboard(nullptr);
     ASSERT_TRUE(clipboard);
     EXPECT_EQ(GetClipboardOwner(), f.window);
@@ -262,7 +266,8 @@ TEST(Snapshot, ADraggedRowCarriesEveryEntryOrOnlyItselfAndItsOwnWindowRefusesIt)
     const std::wstring path = folder() + L"\\drag.clipnook", mine = L"Clipnook Drag Test";
     const UINT id = RegisterClipboardFormatW(mine.c_str());
     write_file(path, snapshot_of({{CF_TEXT, L"CF_TEXT", {'h', 'i', 0}}, {0xC0FD, mine, pattern(7)},
-                                  {CF_BITMAP, L"CF_BITMAP", dib(), TYMED_GDI}, {CF_RIFF, L"CF_RIFF", pattern(3), TYMED_HGLOBAL, kDevice},
+                                  {CF_BITMAP, L"CF_BITMAP", dib(), TYMED_GDI},
+                                  {CF_RIFF, L"CF_RIFF", pattern(3), TYMED_HGLOBAL, kDevice},
                                   {CF_WAVE, L"CF_WAVE", {}, TYMED_HGLOBAL, {}, false}, {0, L"a.bin", pattern(4)}}));
     main_open_file(f.state(), path.c_str(), true);
     auto offered = [](IDataObject* data) {  // each format as id, medium, device size, and its bytes or bitmap width
