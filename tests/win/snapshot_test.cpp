@@ -13,6 +13,7 @@
 #include <dlgs.h>
 #include <fstream>
 #include <iterator>
+#include <map>
 
 namespace {
 using Rows = std::vector<std::wstring>;
@@ -115,11 +116,11 @@ Bytes snapshot_of(const std::vector<Record>& records) {
 }
 // A device naming driver "ab" at 12: the four offsets, its size, and the name.
 const Bytes kDevice = {16, 0, 0, 0, 12, 0, 0, 0, 0, 0, 0, 0, 'a', 'b', 0, 0};
-// A 2 by 2 pixel, 24-bit packed DIB.
-Bytes dib(LONG height = 2) {
-    BITMAPINFOHEADER h{sizeof h, 2, height, 1, 24, BI_RGB, 16, 0, 0, 0, 0};
+// A 2 by 2 pixel packed DIB (whose header may claim more rows).
+Bytes dib(LONG height = 2, WORD bits = 24) {
+    BITMAPINFOHEADER h{sizeof h, 2, height, 1, bits, BI_RGB, 0, 0, 0, 0, 0};
     Bytes b(reinterpret_cast<BYTE*>(&h), reinterpret_cast<BYTE*>(&h + 1));
-    Bytes pixels = pattern(16);
+    Bytes pixels = pattern((bits <= 8 ? 4 << bits : 0) + (2 * bits + 31) / 32 * 4 * 2);
     return b.insert(b.end(), pixels.begin(), pixels.end()), b;
 }
 }  // namespace
@@ -132,15 +133,20 @@ TEST(Snapshot, SavedAndOpenedAgainItHoldsTheSameRowsFormatetcsAndBytes) {
     obj.add(formatetc(CF_UNICODETEXT, TYMED_HGLOBAL | TYMED_ISTREAM), Answer::Block, pattern(300));
     const UINT mine = RegisterClipboardFormatW(L"Clipnook Snapshot Test");
     obj.add(formatetc(mine, TYMED_HGLOBAL, DVASPECT_ICON, 2), Answer::Block, pattern(5));
-    FORMATETC withDevice = formatetc(CF_DIB, TYMED_HGLOBAL);
-    withDevice.ptd = static_cast<DVTARGETDEVICE*>(CoTaskMemAlloc(kDevice.size()));  // the capture frees it
-    std::memcpy(withDevice.ptd, kDevice.data(), kDevice.size());
-    obj.add(withDevice, Answer::Block, pattern(40));
+    Bytes broken = kDevice;
+    broken[4] = 40;  // its driver name past its end
+    for (const Bytes* device : {&kDevice, const_cast<const Bytes*>(&broken)}) {
+        FORMATETC withDevice = formatetc(device == &kDevice ? CF_DIB : CF_RIFF, TYMED_HGLOBAL);
+        withDevice.ptd = static_cast<DVTARGETDEVICE*>(CoTaskMemAlloc(device->size()));  // the capture frees it
+        std::memcpy(withDevice.ptd, device->data(), device->size());
+        obj.add(withDevice, Answer::Block, pattern(40));
+    }
     obj.add(formatetc(CF_HDROP, TYMED_HGLOBAL), Answer::Fail);  // a row without bytes
     entry_capture_data_object(table, &obj);
     const Rows rows = rows_of(table);
-    const std::vector<Bytes> entries = entries_of(table);
-    ASSERT_EQ(entries.size(), 4u);
+    std::vector<Bytes> entries = entries_of(table);
+    ASSERT_EQ(entries.size(), 5u);
+    entries[3].erase(entries[3].begin() + 24, entries[3].begin() + 40);  // saved without the broken device
     EXPECT_EQ(Bytes(entries[2].end() - 56, entries[2].end() - 40), kDevice);  // the capture keeps the device
 
     EXPECT_EQ(with_dialogs([&] { f.command(IDM_SAVE_SNAPSHOT); }, L""), Rows{});  // cancelled: nothing written
@@ -155,9 +161,9 @@ TEST(Snapshot, SavedAndOpenedAgainItHoldsTheSameRowsFormatetcsAndBytes) {
     // Add file takes the snapshot as the file it is.
     const Bytes raw = file_bytes(path);
     with_dialogs([&] { f.command(IDM_ADD_FILE); }, path);
-    ASSERT_EQ(table->count, 5);
-    EXPECT_EQ(rows_of(table)[4], L"shot.clipnook|-|(File)|-|HGLOBAL|" + std::to_wstring(raw.size()));
-    const Bytes added = entries_of(table)[4];
+    ASSERT_EQ(table->count, 6);
+    EXPECT_EQ(rows_of(table)[5].rfind(L"shot.clipnook|-|(File)|-|HGLOBAL|", 0), 0u);
+    const Bytes added = entries_of(table)[5];
     EXPECT_EQ(Bytes(added.begin() + 24, added.end()), raw);
 }
 
@@ -171,7 +177,7 @@ TEST(Snapshot, ASaveThatCannotFinishLeavesTheOldFileAndNoOther) {
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
     std::vector<std::wstring> boxes = with_dialogs([&] { f.command(IDM_SAVE_SNAPSHOT); }, path);
     ASSERT_EQ(boxes.size(), 2u);  // the question whether to replace it, then why it was not
-    EXPECT_NE(boxes[1].find(L"The snapshot could not be saved as " + path), std::wstring::npos) << boxes[1];
+    EXPECT_NE(boxes[1].find(L"|The snapshot could not be saved as " + path + L": Access denied.|"), std::wstring::npos);
     EXPECT_EQ(file_bytes(path), (Bytes{'o', 'l', 'd'}));
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     // A write that fails half way (the second entry claims more bytes than its block has).
@@ -214,6 +220,10 @@ TEST(Snapshot, AHostileFileOpensNothingAndSaysWhereItIsWrong) {
         EXPECT_EQ(rows_of(table), before);
         EXPECT_EQ(window_text(f.window), title);
     }
+    write_file(path, snapshot_of({}));  // an empty one is a list without rows
+    EXPECT_EQ(with_dialogs([&] { main_open_file(f.state(), path.c_str(), true); }, L""), Rows{});
+    EXPECT_EQ(window_text(f.window), L"Clipnook [Snapshot bad.clipnook]");
+    EXPECT_EQ(std::make_pair(table->count, table->active), std::make_pair(0, -1));
     write_file(path, {0x89, 'C', 'L', 'N'});  // no magic: a plain file
     EXPECT_EQ(with_dialogs([&] { main_open_file(f.state(), path.c_str(), true); }, L""), Rows{});
     EXPECT_EQ(rows_of(table), Rows{L"bad.clipnook|-|(File)|-|HGLOBAL|4"});
@@ -224,6 +234,7 @@ TEST(Snapshot, PutOnTheClipboardEveryEntryAsItsOwnHandleUnderItsName) {
     EntryTable* table = &f.state()->entries;
     const std::wstring dir = folder(), path = dir + L"\\put.clipnook";
     const std::wstring mine = L"Clipnook Put Test";
+    const UINT id = RegisterClipboardFormatW(mine.c_str());
     const Bytes text = {'h', 'i', 0};
     write_file(path, snapshot_of({
         {CF_TEXT, L"CF_TEXT", text},
@@ -231,33 +242,49 @@ TEST(Snapshot, PutOnTheClipboardEveryEntryAsItsOwnHandleUnderItsName) {
         {CF_DIB, L"CF_DIB", dib()},
         {CF_BITMAP, L"CF_BITMAP", dib(), TYMED_GDI},
         {CF_BITMAP, L"CF_BITMAP", dib(100), TYMED_GDI},     // more rows than bytes
+        {CF_DSPBITMAP, L"CF_DSPBITMAP", dib(2, 1), TYMED_GDI},  // with a colour table
+        {CF_PALETTE, L"CF_PALETTE", pattern(8), TYMED_GDI},  // two entries
         {CF_RIFF, L"CF_RIFF", pattern(3), TYMED_HGLOBAL, kDevice},  // the clipboard has no target devices
         {CF_WAVE, L"CF_WAVE", {}, TYMED_HGLOBAL, {}, false},
         {0, L"a.bin", pattern(4)},                          // a file has no format
     }));
     ModalWatcher none;
     main_open_file(f.state(), path.c_str(), true);
-    ASSERT_EQ(table->count, 8);
-    EXPECT_EQ(table->items[1].format, INT(RegisterClipboardFormatW(mine.c_str())));
+    ASSERT_EQ(table->count, 10);
+    EXPECT_EQ(table->items[1].format, INT(id));
     { ClipboardGuard c(f.window); EmptyClipboard(); }
     std::vector<std::wstring> boxes = with_dialogs([&] { f.command(IDM_PUT_ON_CLIPBOARD); }, L"");
     ASSERT_EQ(boxes.size(), 1u);
-    const wchar_t* skipped = L"|4 of 8 entries could not be put on the clipboard and were skipped.|";
+    const wchar_t* skipped = L"|4 of 10 entries could not be put on the clipboard and were skipped.|";
     EXPECT_NE(boxes[0].find(skipped), std::wstring::npos) << boxes[0];
-    ClipboardGuard clipboard(nullptr);
-    ASSERT_TRUE(clipboard);
-    EXPECT_EQ(GetClipboardOwner(), f.window);
-    auto bytes = [](UINT format) {
-        GlobalLockGuard b(GetClipboardData(format));
-        return b ? Bytes(b.as<BYTE>(), b.as<BYTE>() + b.size()) : Bytes{};
-    };
-    EXPECT_EQ(bytes(CF_TEXT), text);
-    EXPECT_EQ(bytes(RegisterClipboardFormatW(mine.c_str())), pattern(7));
-    EXPECT_EQ(bytes(CF_DIB), dib());
-    BITMAP bm{};
-    ASSERT_TRUE(GetObjectW(GetClipboardData(CF_BITMAP), sizeof bm, &bm));
-    EXPECT_EQ(std::make_pair(bm.bmWidth, bm.bmHeight), std::make_pair(2L, 2L));
-    for (UINT absent : {CF_RIFF, CF_WAVE}) EXPECT_FALSE(IsClipboardFormatAvailable(absent)) << absent;
+    {
+        ClipboardGuard clipboard(nullptr);
+        ASSERT_TRUE(clipboard);
+        EXPECT_EQ(GetClipboardOwner(), f.window);
+        auto bytes = [](UINT format) {
+            GlobalLockGuard b(GetClipboardData(format));
+            return b ? Bytes(b.as<BYTE>(), b.as<BYTE>() + b.size()) : Bytes{};
+        };
+        EXPECT_EQ(bytes(CF_TEXT), text);
+        EXPECT_EQ(bytes(id), pattern(7));
+        EXPECT_EQ(bytes(CF_DIB), dib());
+        for (UINT format : {CF_BITMAP, CF_DSPBITMAP}) {
+            BITMAP bm{};
+            ASSERT_TRUE(GetObjectW(GetClipboardData(format), sizeof bm, &bm)) << format;
+            EXPECT_EQ(std::make_pair(bm.bmWidth, bm.bmHeight), std::make_pair(2L, 2L));
+        }
+        EXPECT_EQ(GetPaletteEntries(static_cast<HPALETTE>(GetClipboardData(CF_PALETTE)), 0, 0, nullptr), 2u);
+        for (UINT absent : {CF_RIFF, CF_WAVE}) EXPECT_FALSE(IsClipboardFormatAvailable(absent)) << absent;
+    }
+    entry_table_clear(table);
+    snapshot_read_clipboard(table);  // what /save reads of it: the bytes put there
+    std::map<INT, Bytes> read;
+    for (int i = 0; i < table->count; ++i)
+        if (GlobalLockGuard b(table->items[i].data); b)
+            read[table->items[i].format].assign(b.as<BYTE>(), b.as<BYTE>() + b.size());
+    EXPECT_EQ((std::vector<Bytes>{read[CF_TEXT], read[id], read[CF_DIB], read[CF_PALETTE]}),
+              (std::vector<Bytes>{text, pattern(7), dib(), pattern(8)}));
+    EXPECT_EQ(table->items[0].medium, DWORD{TYMED_HGLOBAL});
 }
 
 TEST(Snapshot, ADraggedRowCarriesEveryEntryOrOnlyItselfAndItsOwnWindowRefusesIt) {
@@ -289,6 +316,8 @@ TEST(Snapshot, ADraggedRowCarriesEveryEntryOrOnlyItselfAndItsOwnWindowRefusesIt)
     };
     using Offers = std::vector<std::vector<DWORD>>;
     IDataObject* all = snapshot_data_object(table, -1);
+    IEnumFORMATETC* none = nullptr;
+    EXPECT_EQ(all->EnumFormatEtc(DATADIR_SET, &none), E_NOTIMPL);
     EXPECT_EQ(offered(all), (Offers{{CF_TEXT, TYMED_HGLOBAL, 0, 'h', 'i', 0}, {id, TYMED_HGLOBAL, 0, 1, 8, 15, 22, 29, 36, 43},
                                     {CF_BITMAP, TYMED_GDI, 0, 2}, {CF_RIFF, TYMED_HGLOBAL, 16, 1, 8, 15}}));
     FORMATETC stream = formatetc(CF_TEXT, TYMED_ISTREAM), wave = formatetc(CF_WAVE, TYMED_HGLOBAL);
