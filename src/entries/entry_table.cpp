@@ -36,7 +36,7 @@ bool entry_append(EntryTable* table) {
         table->items = static_cast<DataEntry*>(grown);
         table->capacity = capacity;
     }
-    std::memset(&table->items[table->count], 0, sizeof(DataEntry));
+    table->items[table->count] = DataEntry{};
 
     LVITEMW item{};
     item.mask = LVIF_STATE | LVIF_PARAM;

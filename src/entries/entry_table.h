@@ -15,9 +15,9 @@ struct DataEntry {
     DWORD medium;          // the TYMED_ bit the bytes came from, 0 for files, tables and no bytes
     // The rest of the FORMATETC, so that a snapshot keeps it whole: the
     // target device is the entry's own copy (CoTaskMemAlloc), or null.
-    DWORD aspect;
-    LONG lindex;
-    DVTARGETDEVICE* device;
+    DWORD aspect = 0;
+    LONG lindex = 0;
+    DVTARGETDEVICE* device = nullptr;
 };
 
 // Called with the row to show, or -1 before the table lets go of the blocks a

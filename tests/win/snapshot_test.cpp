@@ -337,7 +337,8 @@ TEST(Snapshot, ADraggedRowCarriesEveryEntryOrOnlyItselfAndItsOwnWindowRefusesIt)
     GetWindowRect(table->listView, &list);
     SetCursorPos((list.left + list.right) / 2, (list.top + list.bottom) / 2);
     StdoutCapture log;
-    NMLISTVIEW begin{{table->listView, IDC_LISTVIEW, LVN_BEGINDRAG}, 0};
+    NMLISTVIEW begin{};
+    begin.hdr = {table->listView, IDC_LISTVIEW, LVN_BEGINDRAG};
     SendMessageW(f.window, WM_NOTIFY, IDC_LISTVIEW, LPARAM(&begin));
     EXPECT_TRUE(log.has(' ', "uidad_IDropTarget_DragEnter: end dropeffect=0", "UIDrop"));
     EXPECT_FALSE(log.has(' ', "uidad_IDropTarget_Drop: start dropeffect=1", "UIDrop"));
