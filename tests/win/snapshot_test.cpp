@@ -243,6 +243,7 @@ TEST(Snapshot, PutOnTheClipboardEveryEntryAsItsOwnHandleUnderItsName) {
         {CF_BITMAP, L"CF_BITMAP", dib(), TYMED_GDI},
         {CF_BITMAP, L"CF_BITMAP", dib(100), TYMED_GDI},     // more rows than bytes
         {CF_DSPBITMAP, L"CF_DSPBITMAP", dib(2, 1), TYMED_GDI},  // with a colour table
+        {CF_PALETTE, L"CF_PALETTE", pattern(1028), TYMED_GDI},  // more entries than a palette has
         {CF_PALETTE, L"CF_PALETTE", pattern(8), TYMED_GDI},  // two entries
         {CF_RIFF, L"CF_RIFF", pattern(3), TYMED_HGLOBAL, kDevice},  // the clipboard has no target devices
         {CF_WAVE, L"CF_WAVE", {}, TYMED_HGLOBAL, {}, false},
@@ -250,12 +251,12 @@ TEST(Snapshot, PutOnTheClipboardEveryEntryAsItsOwnHandleUnderItsName) {
     }));
     ModalWatcher none;
     main_open_file(f.state(), path.c_str(), true);
-    ASSERT_EQ(table->count, 10);
+    ASSERT_EQ(table->count, 11);
     EXPECT_EQ(table->items[1].format, INT(id));
     { ClipboardGuard c(f.window); EmptyClipboard(); }
     std::vector<std::wstring> boxes = with_dialogs([&] { f.command(IDM_PUT_ON_CLIPBOARD); }, L"");
     ASSERT_EQ(boxes.size(), 1u);
-    const wchar_t* skipped = L"|4 of 10 entries could not be put on the clipboard and were skipped.|";
+    const wchar_t* skipped = L"|5 of 11 entries could not be put on the clipboard and were skipped.|";
     EXPECT_NE(boxes[0].find(skipped), std::wstring::npos) << boxes[0];
     {
         ClipboardGuard clipboard(nullptr);
