@@ -294,7 +294,7 @@ TEST(Snapshot, ADraggedRowCarriesEveryEntryOrOnlyItselfAndItsOwnWindowRefusesIt)
     const std::wstring path = folder() + L"\\drag.clipnook", mine = L"Clipnook Drag Test";
     const UINT id = RegisterClipboardFormatW(mine.c_str());
     write_file(path, snapshot_of({{CF_TEXT, L"CF_TEXT", {'h', 'i', 0}}, {0xC0FD, mine, pattern(7)},
-                                  {CF_BITMAP, L"CF_BITMAP", dib(), TYMED_GDI},
+                                  {CF_BITMAP, L"CF_BITMAP", dib(2, 8), TYMED_GDI},  // 8 bits with a colour table
                                   {CF_RIFF, L"CF_RIFF", pattern(3), TYMED_HGLOBAL, kDevice},
                                   {CF_WAVE, L"CF_WAVE", {}, TYMED_HGLOBAL, {}, false}, {0, L"a.bin", pattern(4)}}));
     main_open_file(f.state(), path.c_str(), true);
