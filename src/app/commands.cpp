@@ -14,6 +14,7 @@
 #include "export/export.h"
 #include "hexdump/uihexdump.h"
 #include "shell/shell.h"
+#include "snapshot/snapshot.h"
 #include "viewer/viewer.h"
 
 namespace {
@@ -52,9 +53,29 @@ void on_new(MainWindowState* state) {
 void on_new_list_from_file(MainWindowState* state) {
     log_message(1, "Main", "Select a file, clear the list and add the file.");
     if (!entry_choose_file(state->window, L"New List from File")) return;
-    entry_table_clear(&state->entries);
-    entry_add_file(&state->entries, main_file_path);
-    main_status_capture(state, L"files", 0);
+    main_open_file(state, main_file_path, true);
+}
+
+void on_save_snapshot(MainWindowState* state) {
+    log_message(1, "Main", "Save the entries as a snapshot.");
+    static wchar_t path[MAX_PATH];
+    if (!snapshot_choose_path(state->window, path, MAX_PATH)) return;
+    wchar_t why[kSnapshotWhyCapacity];
+    if (!snapshot_save(&state->entries, path, why)) MessageBoxW(state->window, why, L"Clipnook", MB_OK | MB_ICONERROR);
+}
+
+void on_put_on_clipboard(MainWindowState* state) {
+    log_message(1, "Main", "Put the entries on the clipboard.");
+    SnapshotPut put = snapshot_put_on_clipboard(&state->entries, state->window);
+    wchar_t text[200];
+    if (!put.opened)
+        lstrcpyW(text, L"The clipboard could not be opened.");
+    else if (put.skipped)
+        wsprintfW(text, L"%d of %d entries could not be put on the clipboard and were skipped.", put.skipped,
+                  put.put + put.skipped);
+    else
+        return;
+    MessageBoxW(state->window, text, L"Clipnook", MB_OK | MB_ICONWARNING);
 }
 
 void on_ascii_table(MainWindowState* state) {
@@ -226,6 +247,12 @@ LRESULT main_on_command(MainWindowState* state, WPARAM wParam, LPARAM, bool* han
     case IDM_OPEN_FILE:
         on_new_list_from_file(state);
         break;
+    case IDM_SAVE_SNAPSHOT:
+        on_save_snapshot(state);
+        break;
+    case IDM_PUT_ON_CLIPBOARD:
+        on_put_on_clipboard(state);
+        break;
     default:
         if (id >= IDM_COPY_AS_DUMP && id <= IDM_COPY_AS_VBNET_ARRAY)
             on_copy_as(id);
@@ -253,6 +280,8 @@ int main_update_menu(MainWindowState* state, HMENU menu) {
         EnableMenuItem(menu, IDM_SELECT_ALL, kGray);
     }
     EnableMenuItem(menu, IDM_GOTO, kEnable);
+    // An empty list makes no snapshot, and putting it on the clipboard would only empty that.
+    set_enabled(menu, IDM_SAVE_SNAPSHOT, IDM_PUT_ON_CLIPBOARD, state->entries.count > 0);
     CheckMenuItem(menu, IDM_STATUS_BAR,
                   MF_BYCOMMAND | (state->statusBar && IsWindowVisible(state->statusBar) ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(menu, IDM_WATCH_CLIPBOARD, MF_BYCOMMAND | (state->watching ? MF_CHECKED : MF_UNCHECKED));
@@ -278,6 +307,23 @@ void main_on_add_file(HWND window) {
     if (!entry_choose_file(window, L"Add File to List")) return;
     entry_add_file(&main_state(window)->entries, main_file_path);
     main_status_capture(main_state(window), L"files", 0);
+}
+
+void main_open_file(MainWindowState* state, const wchar_t* path, bool clear) {
+    wchar_t why[kSnapshotWhyCapacity];
+    switch (snapshot_open(&state->entries, path, why)) {
+    case SnapshotOpen::Opened:
+        main_status_capture(state, L"snapshot", 0);
+        return;
+    case SnapshotOpen::Refused:
+        MessageBoxW(state->window, why, L"Clipnook", MB_OK | MB_ICONERROR);
+        return;
+    case SnapshotOpen::NotSnapshot:
+        break;
+    }
+    if (clear) entry_table_clear(&state->entries);
+    entry_add_file(&state->entries, path);
+    main_status_capture(state, L"files", 0);
 }
 
 void main_on_clipboard(HWND window) {

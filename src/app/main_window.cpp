@@ -12,6 +12,7 @@
 #include "dnd/drop_target.h"
 #include "entries/entries.h"
 #include "hexdump/uihexdump.h"
+#include "snapshot/snapshot.h"
 #include "splitter/splitter.h"
 
 #include <commctrl.h>
@@ -79,6 +80,16 @@ void setup_list_view(MainWindowState* state) {
 
 void activate_entry(void* context, int index) {
     main_activate_item_viewer(static_cast<MainWindowState*>(context), index);
+}
+
+// A row dragged out takes the whole list with it; with Ctrl only that row.
+// The window's own target refuses it meanwhile: dropped back it would only
+// replace the list with itself.
+void on_list_begin_drag(MainWindowState* state, int row) {
+    bool only = GetKeyState(VK_CONTROL) < 0;
+    uidad_drop_set_own_drag(state->dropTarget, true);
+    snapshot_drag(&state->entries, only ? row : -1);
+    uidad_drop_set_own_drag(state->dropTarget, false);
 }
 
 void capture_drop(void* context, IDataObject* data) {
@@ -272,6 +283,8 @@ LRESULT CALLBACK main_wndproc(HWND window, UINT message, WPARAM wParam, LPARAM l
         break;
     case WM_NOTIFY:
         if (reinterpret_cast<const NMHDR*>(lParam)->code == LVN_ITEMCHANGED) on_list_item_changed(state);
+        if (reinterpret_cast<const NMHDR*>(lParam)->code == LVN_BEGINDRAG)
+            on_list_begin_drag(state, reinterpret_cast<const NMLISTVIEW*>(lParam)->iItem);
         break;
     case WM_DRAWITEM:
         on_draw_item(state, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));

@@ -9,6 +9,7 @@
 #include "base/log.h"
 #include "entries/entries.h"
 #include "hexdump/uihexdump.h"
+#include "snapshot/snapshot.h"
 #include "splitter/splitter.h"
 
 #include <commctrl.h>
@@ -41,10 +42,29 @@ int add_command_line_files(HWND window, bool* watch) {
             *watch = *watch || !lstrcmpiW(token + 1, L"watch");
             continue;
         }
-        entry_add_file(&main_state(window)->entries, token);
+        wchar_t why[kSnapshotWhyCapacity];
+        SnapshotOpen opened = snapshot_open(&main_state(window)->entries, token, why);
+        if (opened == SnapshotOpen::Refused) MessageBoxW(window, why, L"Clipnook", MB_OK | MB_ICONERROR);
+        if (opened == SnapshotOpen::NotSnapshot) entry_add_file(&main_state(window)->entries, token);
         ++added;
     }
     return added;
+}
+
+// `/save FILE` and `/restore FILE` do their work without a window: true, with
+// the exit code, when the command line asks for one of them.
+bool run_snapshot_switch(int* code) {
+    wchar_t token[260], file[260];
+    const wchar_t* rest = next_token(GetCommandLineW(), token, 260);
+    while (rest && (rest = next_token(rest, token, 260)) != nullptr) {
+        bool save = !lstrcmpiW(token, L"/save"), restore = !lstrcmpiW(token, L"/restore");
+        if (!save && !restore) continue;
+        if (!next_token(rest, file, 260)) return false;  // without a file it is skipped like any other switch
+        log_message(1, "Main", save ? "Save the clipboard as the snapshot %ls" : "Restore the snapshot %ls", file);
+        *code = save ? snapshot_run_save(file) : snapshot_run_restore(file);
+        return true;
+    }
+    return false;
 }
 
 // A failed GetMessage (-1) leaves the message unfilled: only WM_QUIT carries an exit code.
@@ -75,6 +95,7 @@ int main_run(HINSTANCE instance, int show) {
     if (log_open(instance) == 0) write_banner();
 
     InitCommonControls();
+    if (int code = 0; run_snapshot_switch(&code)) return code;
     splitter_register_class(instance);
     uihexdump_register(instance);
     main_register_formats();

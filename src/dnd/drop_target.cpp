@@ -11,10 +11,6 @@ namespace {
 
 const char kTag[] = "UIDrop";
 
-// While a modal dialog runs the window is disabled: nothing may be dropped into
-// a list the dialog may be working on.
-DWORD offered_effect(HWND window) { return IsWindowEnabled(window) ? DROPEFFECT_COPY : DROPEFFECT_NONE; }
-
 }  // namespace
 
 // The object OLE holds; the method table is the IDropTarget interface's.
@@ -24,6 +20,7 @@ struct DropTarget final : public IDropTarget {
     HWND window;
     FORMATETC* formatList;
     DropHandler handler;
+    bool ownDrag;  // the window's own drag is running
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         return uidad_IDropTarget_QueryInterface(this, iid, out);
@@ -41,6 +38,20 @@ struct DropTarget final : public IDropTarget {
         return uidad_IDropTarget_Drop(this, data, keys, pt, effect);
     }
 };
+
+namespace {
+
+// While a modal dialog runs the window is disabled: nothing may be dropped into
+// a list the dialog may be working on.
+DWORD offered_effect(const DropTarget* self) {
+    return IsWindowEnabled(self->window) && !self->ownDrag ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+}
+
+}  // namespace
+
+void uidad_drop_set_own_drag(DropTarget* target, bool running) {
+    if (target) target->ownDrag = running;
+}
 
 HRESULT IDropTargetHelper_Create(IDropTargetHelper** helper) {
     if (!helper) return E_INVALIDARG;
@@ -63,6 +74,7 @@ HRESULT uidad_IDropTarget_Construct(DropTarget** target, HWND window, const FORM
     self->window = window;
     self->formatList = nullptr;
     self->handler = handler;
+    self->ownDrag = false;
 
     SIZE_T count = 1;
     while (formats[count - 1].cfFormat != 0) ++count;
@@ -118,7 +130,7 @@ HRESULT uidad_IDropTarget_DragEnter(DropTarget* self, IDataObject* data, DWORD, 
         POINT p{pt.x, pt.y};
         self->dropHelper->DragEnter(self->window, data, &p, *effect);
     }
-    *effect = offered_effect(self->window);
+    *effect = offered_effect(self);
     log_message(0, kTag, "uidad_IDropTarget_DragEnter: end dropeffect=%lX", *effect);
     return S_OK;
 }
@@ -130,7 +142,7 @@ HRESULT uidad_IDropTarget_DragOver(DropTarget* self, DWORD, POINTL pt, DWORD* ef
         POINT p{pt.x, pt.y};
         self->dropHelper->DragOver(&p, *effect);
     }
-    *effect = offered_effect(self->window);
+    *effect = offered_effect(self);
     log_message(0, kTag, "uidad_IDropTarget_DragOver: end dropeffect=%lX", *effect);
     return S_OK;
 }
@@ -148,7 +160,7 @@ HRESULT uidad_IDropTarget_Drop(DropTarget* self, IDataObject* data, DWORD, POINT
         POINT p{pt.x, pt.y};
         self->dropHelper->Drop(data, &p, *effect);
     }
-    if (self->handler.drop && offered_effect(self->window) != DROPEFFECT_NONE)
+    if (self->handler.drop && offered_effect(self) != DROPEFFECT_NONE)
         self->handler.drop(self->handler.context, data);
     // Never claim the data: a source that offered a move keeps what it has.
     *effect = DROPEFFECT_NONE;

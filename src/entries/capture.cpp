@@ -6,6 +6,7 @@
 #include "base/log.h"
 
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 UINT cf_filename;
@@ -121,6 +122,10 @@ void entry_fill_row(EntryTable* table, int row, const FORMATETC& formatetc, Medi
     DataEntry* entry = &table->items[row];
     entry->format = formatetc.cfFormat;
     entry->offered = formatetc.tymed;
+    entry->aspect = formatetc.dwAspect;
+    entry->lindex = formatetc.lindex;
+    if (entry->device) CoTaskMemFree(entry->device);
+    entry->device = entry_copy_device(formatetc.ptd);
     if (bytes->block) {
         entry->data = std::exchange(bytes->block, nullptr);
         entry->size = bytes->size;
@@ -129,6 +134,15 @@ void entry_fill_row(EntryTable* table, int row, const FORMATETC& formatetc, Medi
     }
     const wchar_t* texts[6] = {name, device, aspect, number, media, bytes->mark && !entry->data ? bytes->mark : size};
     entry_set_row_texts(table->listView, row, texts);
+}
+
+DVTARGETDEVICE* entry_copy_device(const DVTARGETDEVICE* device) {
+    // The smallest device is its four offsets and size; a larger claim is
+    // bounded so that a hostile size cannot ask for the whole address space.
+    if (!device || device->tdSize < 12 || device->tdSize > kLargestDeviceBytes) return nullptr;
+    auto* copy = static_cast<DVTARGETDEVICE*>(CoTaskMemAlloc(device->tdSize));
+    if (copy) std::memcpy(copy, device, device->tdSize);
+    return copy;
 }
 
 void entry_capture_data_object(EntryTable* table, IDataObject* dataObject) {

@@ -32,6 +32,11 @@ struct MediumBytes;
 // bytes to the entry; the size column shows the bytes' mark when there are none.
 void entry_fill_row(EntryTable* table, int row, const FORMATETC& formatetc, MediumBytes* bytes);
 
+// An entry's own copy of a target device (null for none or one that is not
+// even its own header long); the table frees it.
+constexpr DWORD kLargestDeviceBytes = 0x10000;
+DVTARGETDEVICE* entry_copy_device(const DVTARGETDEVICE* device);
+
 void entry_add_file(EntryTable* table, const wchar_t* path);
 void entry_add_ascii_table(EntryTable* table);
 

@@ -36,7 +36,7 @@ bool entry_append(EntryTable* table) {
         table->items = static_cast<DataEntry*>(grown);
         table->capacity = capacity;
     }
-    std::memset(&table->items[table->count], 0, sizeof(DataEntry));
+    table->items[table->count] = DataEntry{};
 
     LVITEMW item{};
     item.mask = LVIF_STATE | LVIF_PARAM;
@@ -76,7 +76,9 @@ void entry_table_clear(EntryTable* table) {
     for (int i = 0; i < table->count; ++i) {
         DataEntry& e = table->items[i];
         if (e.data) GlobalFree(e.data);
+        if (e.device) CoTaskMemFree(e.device);
         e.data = nullptr;
+        e.device = nullptr;
         e.size = 0;
         e.format = 0;
     }

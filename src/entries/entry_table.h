@@ -2,6 +2,7 @@
 // row each, owning a private copy of the bytes.
 #pragma once
 #include <windows.h>
+#include <objidl.h>
 
 struct DataEntry {
     HGLOBAL data;          // own movable copy of the bytes, null when nothing could be fetched
@@ -12,6 +13,11 @@ struct DataEntry {
     INT scrollOffset;
     DWORD offered;         // the TYMED_ bits the source offered, 0 for files and tables
     DWORD medium;          // the TYMED_ bit the bytes came from, 0 for files, tables and no bytes
+    // The rest of the FORMATETC, so that a snapshot keeps it whole: the
+    // target device is the entry's own copy (CoTaskMemAlloc), or null.
+    DWORD aspect = 0;
+    LONG lindex = 0;
+    DVTARGETDEVICE* device = nullptr;
 };
 
 // Called with the row to show, or -1 before the table lets go of the blocks a

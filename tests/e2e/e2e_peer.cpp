@@ -7,6 +7,7 @@
 //   rows         the main window's title, then per row its six cells and the bytes the hex
 //                dump holds once the row is selected (it is selected for that)
 //   command ID   sends WM_COMMAND ID to the main window; returns once it is handled
+//   read, clear  "format\t<name or #id>\t<hex of a global block>" per clipboard format; empties it
 // own and drag first list the offers: "offer\t<name>\t<hex bytes>".
 #include <windows.h>
 #include <commctrl.h>
@@ -135,6 +136,19 @@ int own() {
     return pump(CloseClipboard());
 }
 
+int read() {
+    if (!OpenClipboard(nullptr)) return 3;
+    for (UINT f = EnumClipboardFormats(0); f; f = EnumClipboardFormats(f)) {
+        char name[256];
+        if (!GetClipboardFormatNameA(f, name, 256)) std::snprintf(name, 256, "#%u", f);
+        HANDLE h = f == CF_BITMAP || f == CF_PALETTE || f == CF_ENHMETAFILE || f == CF_METAFILEPICT ? 0 : GetClipboardData(f);
+        void* p = h ? GlobalLock(h) : nullptr;
+        std::printf("format\t%s\t", name), print_hex(static_cast<char*>(p), p ? GlobalSize(h) : 0), std::puts("");
+        if (p) GlobalUnlock(h);
+    }
+    return !CloseClipboard();
+}
+
 // The list and the dump (children 1234 and 1235) read and write their own
 // process's memory, so what they are handed lives in a block inside it.
 int rows(HWND main) {
@@ -183,6 +197,8 @@ int main(int argc, char** argv) {
     if (role == "hang") return hang();
     if (role == "drag" && argc == 4) return drag(std::stoi(argv[2]), std::stoi(argv[3]));
     if (role == "rows" && main) return rows(main);
+    if (role == "read") return read();
+    if (role == "clear") return !(OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard());
     if (role == "command" && argc == 3 && main) return SendMessageW(main, WM_COMMAND, std::stoi(argv[2]), 0), 0;
     std::fprintf(stderr, "usage: e2e_peer own | drag X Y | rows | command ID (with a main window)\n");
     return 64;

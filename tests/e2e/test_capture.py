@@ -1,10 +1,12 @@
 """Data of other programs reaching the real program: the clipboard another
 program filled, read with F5, and a real OLE drag from another process."""
 
+import os
 import re
+import subprocess
 import unittest
 
-from clipnook_e2e import (IDCANCEL, IDM_ADD_ASCII_TABLE, IDM_EMPTY_CLIPBOARD, IDM_NEW, IDM_OPEN_CLIPBOARD, Peer,
+from clipnook_e2e import (IDCANCEL, IDM_ADD_ASCII_TABLE, IDM_EMPTY_CLIPBOARD, IDM_NEW, IDM_OPEN_CLIPBOARD, WINE, Peer,
                           Program, main, peer, rows, shown, wait_for, win_path, xdotool)
 
 
@@ -53,7 +55,6 @@ class Capture(unittest.TestCase):
         self.assertEqual(rows(), ("Clipnook [Dropped Object]", [offered_row(*o) for o in source.offers]))
         self.assertEqual(app.exit(), 0)
 
-
     def test_watching_reads_every_change_another_program_makes_and_none_of_its_own(self):
         app = Program(self, markers=[(".log", b"")])
         app.start("/watch", win_path(app.write("first.bin", b"first")))
@@ -88,6 +89,23 @@ class Capture(unittest.TestCase):
                 peer("command", IDM_ADD_ASCII_TABLE)
                 self.assertEqual([row[0] for row in rows()[1]], ["ASCII Table"])  # no late row mixed in
                 self.assertEqual(app.exit(), 0)
+
+    def test_save_clear_restore_gives_another_program_the_same_formats_and_bytes(self):
+        owner, app = Peer(self, "own"), Program(self)
+        before, snapshot = peer("read"), win_path(os.path.join(app.dir, "clip.clipnook"))
+        run = lambda *args: subprocess.run([WINE, app.exe, *args], capture_output=True, text=True, timeout=60)
+        self.assertEqual(run("/save", snapshot).returncode, 0)
+        owner.proc.kill(), owner.proc.wait(), peer("clear")
+        self.assertEqual(peer("read"), [])
+        self.assertEqual(run("/restore", snapshot).returncode, 0)
+        self.assertEqual(peer("read"), before)  # once the restoring process is gone
+        self.assertTrue(all(["format", {"CF_TEXT": "#1", "CF_DIB": "#8"}.get(n, n), d] in before for n, d in owner.offers))
+        failed = run("/restore", win_path(app.write("plain.bin", b"plain")))
+        self.assertEqual((failed.returncode, "is not a snapshot" in failed.stderr), (2, True), failed.stderr)
+        app.start(snapshot)  # named on the command line it opens as the list it was
+        self.assertEqual(rows()[0], "Clipnook [Snapshot clip.clipnook]")
+        self.assertEqual({r[0]: r[6] for r in rows()[1] if r[0] in dict(owner.offers)}, dict(owner.offers))
+        self.assertEqual(app.exit(), 0)
 
 
 if __name__ == "__main__":
