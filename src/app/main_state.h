@@ -22,6 +22,9 @@ struct MainWindowState {
     wchar_t captureSource[160];  // where the last capture came from
     DWORD captureTook;           // and how many milliseconds it took
     HWND statusBar;              // made when first shown
+    wchar_t statusNote[80];      // shown in place of the source until the next capture or search
+    HWND dumpSplitter;           // hex dump / data inspector, made when the inspector is first shown
+    HWND inspector;
 };
 
 enum : int {

@@ -62,6 +62,7 @@ void main_status_capture(MainWindowState* state, const wchar_t* source, DWORD to
     if (source != state->captureSource)
         lstrcpynW(state->captureSource, source, static_cast<int>(std::size(state->captureSource)));
     state->captureTook = took;
+    state->statusNote[0] = L'\0';
     if (state->statusBar && IsWindowVisible(state->statusBar))
         main_status_refresh(state);
     else
@@ -73,7 +74,7 @@ void main_status_refresh(MainWindowState* state) {
     HWND bar = state->statusBar;
     if (!bar || !IsWindowVisible(bar)) return;
     wchar_t text[200];
-    set_part(bar, 0, state->captureSource);
+    set_part(bar, 0, state->statusNote[0] ? state->statusNote : state->captureSource);
     std::swprintf(text, std::size(text), L"%d formats", state->entries.count);
     set_part(bar, 1, text);
     std::swprintf(text, std::size(text), L"%llu bytes", table_bytes(&state->entries));
@@ -85,4 +86,12 @@ void main_status_refresh(MainWindowState* state) {
     std::swprintf(text, std::size(text), L"offset %d, length %d", std::min(anchor, caret),
                   anchor > caret ? anchor - caret : caret - anchor);
     set_part(bar, 4, text);
+}
+
+void main_status_note(MainWindowState* state, const wchar_t* note) {
+    lstrcpynW(state->statusNote, note ? note : L"", static_cast<int>(std::size(state->statusNote)));
+    if (state->statusBar && IsWindowVisible(state->statusBar))
+        main_status_refresh(state);
+    else if (note)
+        MessageBeep(MB_OK);
 }
