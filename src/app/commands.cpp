@@ -5,6 +5,7 @@
 #include "app/commands.h"
 #include "app/capture.h"
 #include "app/status_bar.h"
+#include "app/inspector_pane.h"
 #include "app/commands_core.h"
 #include "app/dialogs.h"
 #include "base/log.h"
@@ -230,6 +231,9 @@ LRESULT main_on_command(MainWindowState* state, WPARAM wParam, LPARAM, bool* han
     case IDM_FIND_PREVIOUS:
         on_find(state, id);
         break;
+    case IDM_DATA_INSPECTOR:
+        main_set_inspector(state, !main_inspector_shown(state));
+        break;
     case IDM_STATUS_BAR:
         main_set_status_bar(state, !(state->statusBar && IsWindowVisible(state->statusBar)));
         break;
@@ -278,6 +282,7 @@ int main_update_menu(MainWindowState* state, HMENU menu) {
     set_enabled(menu, IDM_FIND, IDM_FIND_PREVIOUS, state->entries.active >= 0);
     CheckMenuItem(menu, IDM_STATUS_BAR,
                   MF_BYCOMMAND | (state->statusBar && IsWindowVisible(state->statusBar) ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, IDM_DATA_INSPECTOR, MF_BYCOMMAND | (main_inspector_shown(state) ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(menu, IDM_WATCH_CLIPBOARD, MF_BYCOMMAND | (state->watching ? MF_CHECKED : MF_UNCHECKED));
     // A verb this account cannot remove (one left for every account, without
     // administrator rights) does not count: Add is offered then.

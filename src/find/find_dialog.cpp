@@ -77,7 +77,9 @@ bool find_dialog_run(HWND owner, FindSettings* settings) {
         {UIFORM_RADIOTEXT, kFindText16Id, L"UTF-16 text", nullptr},
         {UIFORM_RADIOTEXT, kFindHexId, L"Hex bytes (48 65 6C)", nullptr},
         {UIFORM_CLOSE, 0, nullptr, nullptr},
+        {UIFORM_OPENV, 0, nullptr, nullptr},  // alone, since a check box enables or disables its siblings
         {UIFORM_CHECKBUTTON, kFindCaseId, &matchCase, L"Match case"},
+        {UIFORM_CLOSE, 0, nullptr, nullptr},
         {UIFORM_CLOSE, 0, nullptr, nullptr},
         uiform_end(UIFORM_BUTTONS_OKCANCEL),
     };

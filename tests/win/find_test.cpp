@@ -35,7 +35,7 @@ void CALLBACK after_refusal(HWND, UINT, UINT_PTR id, DWORD) {
     DWORD from = 0, to = 0;
     HWND field = GetDlgItem(g_form, kFindFieldId);
     SendMessageW(field, EM_GETSEL, WPARAM(&from), LPARAM(&to));
-    g_refused.push_back({GetFocus() == field, from, to});
+    g_refused.push_back({GetFocus() == field && IsWindowEnabled(field), from, to});
     PostMessageW(g_form, WM_COMMAND, IDCANCEL, 0);
 }
 void act(const SeenDialog& d) {
