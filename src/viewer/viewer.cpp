@@ -3,7 +3,9 @@
 // terminated copies, never the entry's block: another program's text need
 // not end in a zero, and an edit may free or resize the buffer it holds.
 #include "viewer/viewer.h"
+#include "viewer/formats_core.h"
 #include "viewer/viewer_text_core.h"
+#include "base/local_time.h"
 #include "base/log.h"
 #include "base/win_raii.h"
 #include "entries/entries.h"
@@ -12,10 +14,9 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <string>
 
 namespace {
-
-enum class ViewerKind { Pane, AnsiText, WideText, Locale };
 
 // Bytes of the entry that may be read: never more than the block holds.
 SIZE_T readable_size(const DataEntry& entry, const GlobalLockGuard& lock) {
@@ -130,36 +131,65 @@ HLOCAL copy_locale_text(ViewerState* state) {
     return make_text_copy(bytes, wide_text_length(bytes, size), 2);
 }
 
-ViewerKind choose_viewer(const DataEntry& entry) {
-    switch (entry.format) {
-    case CF_TEXT:
-        log_message(0, "Main", "Activate 'CF_TEXT' viewer");
-        return ViewerKind::AnsiText;
-    case CF_UNICODETEXT:
-        log_message(0, "Main", "Activate 'CF_UNICODETEXT' viewer");
-        return ViewerKind::WideText;
-    case CF_LOCALE:
-        log_message(0, "Main", "Activate 'CF_LOCALE' viewer");
-        return ViewerKind::Locale;
-    case CF_DIB:
-        log_message(0, "Main", "Activate 'CF_DIB' viewer");
-        break;
-    case CF_DIBV5:
-        log_message(0, "Main", "Activate 'CF_DIBV5' viewer");
+// The format's registered name, for the ids the platform registers; null for the others.
+const char16_t* registered_name(INT format, wchar_t (&name)[256]) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
+    name[0] = L'\0';
+    if (format < 0xC000 || format > 0xFFFF || !GetClipboardFormatNameW(static_cast<UINT>(format), name, 256))
+        return nullptr;
+    return reinterpret_cast<const char16_t*>(name);
+}
+
+FormatViewer choose_viewer(const DataEntry& entry) {
+    wchar_t name[256];
+    FormatViewerChoice choice = formats_choose_viewer(entry.format, registered_name(entry.format, name));
+    switch (choice.viewer) {
+    case FormatViewer::Image:
+    case FormatViewer::EnhMetafile:
+    case FormatViewer::MetafilePict:
+    case FormatViewer::Bitmap:
+        choice = {FormatViewer::Pane, "No viewer", nullptr};  // not drawn: their bytes are in the dump
         break;
     default:
-        if (entry.format != 0 && static_cast<UINT>(entry.format) == cf_filename) {
-            log_message(0, "Main", "Activate 'cf_filename' viewer");
-            return ViewerKind::AnsiText;
-        }
-        if (entry.format != 0 && static_cast<UINT>(entry.format) == cf_filenamew) {
-            log_message(0, "Main", "Activate 'cf_filenamew' viewer");
-            return ViewerKind::WideText;
-        }
         break;
     }
-    log_message(0, "Main", "Activate 'No viewer' viewer");
-    return ViewerKind::Pane;
+    log_message(0, "Main", "Activate '%s' viewer", choice.name);
+    if (choice.then) log_message(0, "Main", "Activate '%s' viewer", choice.then);
+    return choice.viewer;
+}
+
+std::u16string text8_to_utf16(const uint8_t* bytes, size_t length) {
+    const int n = length ? MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(bytes), static_cast<int>(length),
+                                               nullptr, 0)
+                         : 0;
+    std::u16string text(static_cast<size_t>(n > 0 ? n : 0), u'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(bytes), static_cast<int>(length),
+                            reinterpret_cast<wchar_t*>(text.data()), n);
+    return text;
+}
+
+// The UTF-8 text up to its first zero; an invalid byte shows as U+FFFD.
+std::u16string utf8_text(const uint8_t* bytes, size_t size) {
+    const TextSpan span = formats_text_span(bytes, size, 0, false);
+    const int length = static_cast<int>(span.bytes < 0x7FFFFFFF ? span.bytes : 0x7FFFFFFF);
+    const int n = length ? MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(bytes), length, nullptr, 0) : 0;
+    std::u16string text(static_cast<size_t>(n > 0 ? n : 0), u'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(bytes), length, reinterpret_cast<wchar_t*>(text.data()), n);
+    return text;
+}
+
+// What the wide edit shows for the UTF-8 and the structured formats.
+std::u16string entry_report(FormatViewer viewer, const DataEntry& entry) {
+    GlobalLockGuard lock(entry.data);
+    const auto* bytes = lock.as<const uint8_t>();
+    const SIZE_T size = bytes ? readable_size(entry, lock) : 0;
+    if (viewer == FormatViewer::Utf8Text) return utf8_text(bytes, size);
+    FormatsPlatform platform;
+    platform.text8 = text8_to_utf16;
+    platform.fileTime = local_time_text;
+    return formats_report(viewer, bytes, size, platform);
 }
 
 void show_viewer(ViewerState* state, HWND shown) {
@@ -169,16 +199,21 @@ void show_viewer(ViewerState* state, HWND shown) {
     ShowWindow(shown, SW_SHOW);
 }
 
-void show_text_viewer(ViewerState* state, ViewerKind kind, const DataEntry& entry) {
+void show_text_viewer(ViewerState* state, FormatViewer kind, const DataEntry& entry) {
     HWND edit;
-    if (kind == ViewerKind::AnsiText) {
+    if (kind == FormatViewer::AnsiText) {
         feed_ansi_edit(state, entry);
         edit_release_text(state->wideEdit);
         edit = state->ansiEdit;
     } else {
-        if (kind == ViewerKind::Locale) build_locale_text(state, entry);
-        wide_edit_set_buffer(state->wideEdit,
-                             kind == ViewerKind::Locale ? copy_locale_text(state) : copy_entry_text(entry, true));
+        if (kind == FormatViewer::Locale) build_locale_text(state, entry);
+        if (kind == FormatViewer::Locale || kind == FormatViewer::WideText) {
+            wide_edit_set_buffer(state->wideEdit,
+                                 kind == FormatViewer::Locale ? copy_locale_text(state) : copy_entry_text(entry, true));
+        } else {
+            const std::u16string text = entry_report(kind, entry);
+            SendMessageW(state->wideEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        }
         edit_release_text(state->ansiEdit);
         edit = state->wideEdit;
     }
@@ -224,8 +259,8 @@ void viewer_activate(ViewerState* state, EntryTable* table, int index) {
     SendMessageW(state->hexDump, UIHDM_SETSEL, static_cast<WPARAM>(static_cast<INT_PTR>(entry.selectionAnchor)),
                  static_cast<LPARAM>(entry.selectionCaret));
 
-    ViewerKind kind = choose_viewer(entry);
-    if (kind == ViewerKind::Pane)
+    FormatViewer kind = choose_viewer(entry);
+    if (kind == FormatViewer::Pane)
         show_pane(state);
     else
         show_text_viewer(state, kind, entry);

@@ -68,3 +68,43 @@ TEST(ViewerText, AFailedCopyShowsNoTextAndSaysSo) {
     for (HGLOBAL h : handles) GlobalFree(h);
     EXPECT_EQ(V({f.shown() == L"4568:", out.has('E', "Failed to copy the text for the viewer.")}), V({1, 1}));
 }
+
+// The structured and text-like formats on blocks as programs write them: the report (or text) in a read-only edit.
+TEST(ViewerFormats, StructuredBlocksShowTheirReport) {
+    Viewers f;
+    auto id = [](const wchar_t* name) { return INT(RegisterClipboardFormatW(name)); };
+    const std::string body = "<html><body><!--StartFragment--><b>Gr\xC3\xBC\xC3\x9F" "e</b><!--EndFragment--></body></html>";
+    char header[200];
+    const int headerSize = snprintf(header, sizeof header, "Version:0.9\r\nStartHTML:%010d\r\nEndHTML:%010d\r\nStartFragment:%010d\r\n"
+                                    "EndFragment:%010d\r\nSourceURL:https://example.org/\r\n", 0, 0, 0, 0);
+    snprintf(header, sizeof header, "Version:0.9\r\nStartHTML:%010d\r\nEndHTML:%010d\r\nStartFragment:%010d\r\nEndFragment:%010d\r\n"
+             "SourceURL:https://example.org/\r\n", headerSize, headerSize + int(body.size()), headerSize + int(body.find("<b>")),
+             headerSize + int(body.find("<!--End")));
+    const std::wstring names(L"C:\\one.txt\0D:\\two\\b.txt\0\0", 25);
+    DROPFILES drop{sizeof drop, {3, 4}, FALSE, TRUE};
+    const std::string hdrop = std::string(reinterpret_cast<char*>(&drop), sizeof drop) + std::string(reinterpret_cast<const char*>(names.data()), 2 * 25);
+    struct { UINT count; FILEDESCRIPTORW fd[2]; } group{};
+    group.count = 2, group.fd[0].dwFlags = FD_FILESIZE | FD_WRITESTIME, group.fd[0].nFileSizeLow = 5;
+    group.fd[0].ftLastWriteTime = {0xD53E8000, 0x019DB1DE};  // 1970-01-01 00:00 UTC
+    lstrcpyW(group.fd[0].cFileName, L"one.txt"), lstrcpyW(group.fd[1].cFileName, L"two.bin");
+    const std::tuple<INT, std::string, int, std::vector<std::wstring>, const char*> cases[] = {  // format, bytes, edit, texts, log name
+        {id(L"HTML Format"), header + body, IDC_WIDE_EDIT, {L"SourceURL: https://example.org/\r\n", L"Offsets in order: yes", L"\r\n<b>Gr\u00FC\u00DFe</b>"}, "HTML Format"},
+        {CF_HDROP, hdrop, IDC_WIDE_EDIT, {L"Point: (3, 4)\r\n", L"Wide names: 1\r\nFiles: 2\r\nC:\\one.txt\r\nD:\\two\\b.txt\r\n"}, "CF_HDROP"},
+        {id(L"FileGroupDescriptorW"), std::string(reinterpret_cast<char*>(&group), sizeof group), IDC_WIDE_EDIT,
+         {L"Descriptors: 2\r\nDescriptor 1 at offset 4: one.txt\r\n", L"Size: 5 bytes", L"1970", L"Descriptor 2 at offset 596: two.bin\r\n"}, "FileGroupDescriptorW"},
+        {id(L"UniformResourceLocatorW"), std::string("h\0t\0t\0p\0:\0/\0/\0x\0\0\0", 18), IDC_WIDE_EDIT, {L"Address: http://x\r\n"}, "UniformResourceLocatorW"},
+        {id(L"text/html"), "<p>Gr\xC3\xBC\xC3\x9F" "e</p>", IDC_WIDE_EDIT, {L"<p>Gr\u00FC\u00DFe</p>"}, "UTF-8 text"},
+        {id(L"Rich Text Format"), "{\\rtf1 hi}", IDC_ANSI_EDIT, {L"{\\rtf1 hi}"}, "8-bit text"},
+    };
+    for (auto& [format, bytes, edit, texts, name] : cases) {
+        StdoutCapture out;
+        main_activate_item_viewer(f.s, f.add(format, bytes));
+        HWND shown = GetDlgItem(f.window, edit);
+        std::wstring text(size_t(GetWindowTextLengthW(shown)) + 1, L'\0');
+        text.resize(size_t(GetWindowTextW(shown, text.data(), int(text.size()))));
+        if (!IsWindowUnicode(shown)) text = std::wstring(text.begin(), text.end());
+        EXPECT_TRUE(IsWindowVisible(shown) && (GetWindowLongW(shown, GWL_STYLE) & ES_READONLY) &&
+                    out.has(' ', std::string("Activate '") + name + "' viewer")) << name;
+        for (const std::wstring& want : texts) EXPECT_NE(text.find(want), std::wstring::npos) << name << ": " << std::string(want.begin(), want.end());
+    }
+}
