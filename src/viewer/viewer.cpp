@@ -140,22 +140,20 @@ const char16_t* registered_name(INT format, wchar_t (&name)[256]) {
     return reinterpret_cast<const char16_t*>(name);
 }
 
+// The pane draws the pictures; the edits show the texts and reports.
 FormatViewer choose_viewer(const DataEntry& entry) {
-    wchar_t name[256];
-    FormatViewerChoice choice = formats_choose_viewer(entry.format, registered_name(entry.format, name));
+    const FormatViewerChoice choice = viewer_choice(entry);
+    log_message(0, "Main", "Activate '%s' viewer", choice.name);
+    if (choice.then) log_message(0, "Main", "Activate '%s' viewer", choice.then);
     switch (choice.viewer) {
     case FormatViewer::Image:
     case FormatViewer::EnhMetafile:
     case FormatViewer::MetafilePict:
     case FormatViewer::Bitmap:
-        choice = {FormatViewer::Pane, "No viewer", nullptr};  // not drawn: their bytes are in the dump
-        break;
+        return FormatViewer::Pane;
     default:
-        break;
+        return choice.viewer;
     }
-    log_message(0, "Main", "Activate '%s' viewer", choice.name);
-    if (choice.then) log_message(0, "Main", "Activate '%s' viewer", choice.then);
-    return choice.viewer;
 }
 
 std::u16string text8_to_utf16(const uint8_t* bytes, size_t length) {
@@ -231,6 +229,11 @@ void show_pane(ViewerState* state) {
 }
 
 }  // namespace
+
+FormatViewerChoice viewer_choice(const DataEntry& entry) {
+    wchar_t name[256];
+    return formats_choose_viewer(entry.format, registered_name(entry.format, name));
+}
 
 void viewer_activate(ViewerState* state, EntryTable* table, int index) {
     // An index past the table cannot be shown; it means no entry.
