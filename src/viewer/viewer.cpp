@@ -12,9 +12,12 @@
 #include "hexdump/uihexdump.h"
 #include "splitter/splitter.h"
 
+#include <shlobj.h>
+
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -178,6 +181,27 @@ std::u16string utf8_text(const uint8_t* bytes, size_t size) {
     return text;
 }
 
+// The shell's display names of a CIDA's lists, the parent folder first; asked
+// for only once every offset and item chain lies inside the block.
+std::vector<std::u16string> id_list_names(const uint8_t* bytes, size_t size) {
+    std::vector<std::u16string> names;
+    const IdListArray cida = formats_parse_idlist(bytes, size);
+    if (!cida.ok || cida.lists.empty()) return names;
+    const auto* parent = reinterpret_cast<PCIDLIST_ABSOLUTE>(bytes + cida.lists[0].offset);
+    for (size_t i = 0; i < cida.lists.size(); ++i) {
+        PIDLIST_ABSOLUTE combined = i ? ILCombine(parent, reinterpret_cast<PCUIDLIST_RELATIVE>(bytes + cida.lists[i].offset))
+                                      : ILClone(parent);
+        PWSTR name = nullptr;
+        if (combined && SUCCEEDED(SHGetNameFromIDList(combined, SIGDN_NORMALDISPLAY, &name)) && name)
+            names.emplace_back(reinterpret_cast<const char16_t*>(name));
+        else
+            names.emplace_back(u"(no name)");
+        CoTaskMemFree(name);
+        ILFree(combined);
+    }
+    return names;
+}
+
 // What the wide edit shows for the UTF-8 and the structured formats.
 std::u16string entry_report(FormatViewer viewer, const DataEntry& entry) {
     GlobalLockGuard lock(entry.data);
@@ -187,6 +211,8 @@ std::u16string entry_report(FormatViewer viewer, const DataEntry& entry) {
     FormatsPlatform platform;
     platform.text8 = text8_to_utf16;
     platform.fileTime = local_time_text;
+    std::vector<std::u16string> names;
+    if (viewer == FormatViewer::IdList) platform.idListNames = &(names = id_list_names(bytes, size));
     return formats_report(viewer, bytes, size, platform);
 }
 

@@ -90,11 +90,19 @@ TEST(ViewerFormats, StructuredBlocksShowTheirReport) {
     group.count = 2, group.fd[0].dwFlags = FD_FILESIZE | FD_WRITESTIME, group.fd[0].nFileSizeLow = 5;
     group.fd[0].ftLastWriteTime = {0xD53E8000, 0x019DB1DE};  // 1970-01-01 00:00 UTC
     lstrcpyW(group.fd[0].cFileName, L"one.txt"), lstrcpyW(group.fd[1].cFileName, L"two.bin");
+    PIDLIST_ABSOLUTE drive = nullptr;
+    SHParseDisplayName(L"C:\\", nullptr, &drive, 0, nullptr);
+    const UINT cida[3] = {1, 12, 14};  // the desktop's empty list as the parent, then the drive's
+    const std::string idList = std::string(reinterpret_cast<const char*>(cida), 12) + std::string(2, '\0') +
+                               std::string(reinterpret_cast<const char*>(drive), drive ? ILGetSize(drive) : 0);
+    ILFree(drive);
     const std::tuple<INT, std::string, int, std::vector<std::wstring>, const char*> cases[] = {  // format, bytes, edit, texts, log name
         {id(L"HTML Format"), header + body, IDC_WIDE_EDIT, {L"SourceURL: https://example.org/\r\n", L"Offsets in order: yes", L"\r\n<b>Gr\u00FC\u00DFe</b>"}, "HTML Format"},
         {CF_HDROP, hdrop, IDC_WIDE_EDIT, {L"Point: (3, 4)\r\n", L"Wide names: 1\r\nFiles: 2\r\nC:\\one.txt\r\nD:\\two\\b.txt\r\n"}, "CF_HDROP"},
         {id(L"FileGroupDescriptorW"), std::string(reinterpret_cast<char*>(&group), sizeof group), IDC_WIDE_EDIT,
          {L"Descriptors: 2\r\nDescriptor 1 at offset 4: one.txt\r\n", L"Size: 5 bytes", L"1970", L"Descriptor 2 at offset 596: two.bin\r\n"}, "FileGroupDescriptorW"},
+        {id(L"Shell IDList Array"), idList, IDC_WIDE_EDIT, {L"Parent folder at offset 12: item sizes 0\r\n  Name: ", L"Item 1 at offset 14: item sizes ",
+         L"(C:)\r\nStructure checks out: yes"}, "Shell IDList Array"},
         {id(L"UniformResourceLocatorW"), std::string("h\0t\0t\0p\0:\0/\0/\0x\0\0\0", 18), IDC_WIDE_EDIT, {L"Address: http://x\r\n"}, "UniformResourceLocatorW"},
         {id(L"text/html"), "<p>Gr\xC3\xBC\xC3\x9F" "e</p>", IDC_WIDE_EDIT, {L"<p>Gr\u00FC\u00DFe</p>"}, "UTF-8 text"},
         {id(L"Rich Text Format"), "{\\rtf1 hi}", IDC_ANSI_EDIT, {L"{\\rtf1 hi}"}, "8-bit text"},
