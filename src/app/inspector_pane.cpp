@@ -21,9 +21,9 @@ constexpr int kInspectorWidth = 340;  // its two columns and a scroll bar
 // keeps its columns; the bar goes where the dump's right edge was.
 bool make_room(MainWindowState* state) {
     if (!state->inspector) {
-        state->inspector = CreateWindowExW(WS_EX_CLIENTEDGE, UIINSPECTOR_CLASS, nullptr, WS_CHILD | WS_CLIPSIBLINGS, 0,
-                                           0, 0, 0, state->window, reinterpret_cast<HMENU>(IDC_INSPECTOR), g_instance,
-                                           nullptr);
+        state->inspector = CreateWindowExW(WS_EX_CLIENTEDGE | WS_EX_CONTROLPARENT, UIINSPECTOR_CLASS, nullptr,
+                                           WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, state->window,
+                                           reinterpret_cast<HMENU>(IDC_INSPECTOR), g_instance, nullptr);
         if (!state->inspector) return false;
         SendMessageW(state->inspector, WM_SETFONT, reinterpret_cast<WPARAM>(state->viewer.font), FALSE);
     }

@@ -4,6 +4,7 @@
 // not end in a zero, and an edit may free or resize the buffer it holds.
 #include "viewer/viewer.h"
 #include "viewer/formats_core.h"
+#include "viewer/viewer_draw.h"
 #include "viewer/viewer_text_core.h"
 #include "base/local_time.h"
 #include "base/log.h"
@@ -16,6 +17,7 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -159,27 +161,17 @@ FormatViewer choose_viewer(const DataEntry& entry) {
     }
 }
 
-std::u16string text8_to_utf16(const uint8_t* bytes, size_t length) {
-    const int n = length ? MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(bytes), static_cast<int>(length),
-                                               nullptr, 0)
-                         : 0;
-    std::u16string text(static_cast<size_t>(n > 0 ? n : 0), u'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(bytes), static_cast<int>(length),
-                            reinterpret_cast<wchar_t*>(text.data()), n);
-    return text;
+// Bytes in a code page as UTF-16; an invalid byte becomes U+FFFD.
+std::u16string widen(UINT codePage, const uint8_t* bytes, size_t length) {
+    const auto* text = reinterpret_cast<const char*>(bytes);
+    const int count = static_cast<int>(length < 0x7FFFFFFF ? length : 0x7FFFFFFF);
+    const int n = count ? MultiByteToWideChar(codePage, 0, text, count, nullptr, 0) : 0;
+    std::u16string wide(static_cast<size_t>(n > 0 ? n : 0), u'\0');
+    if (n > 0) MultiByteToWideChar(codePage, 0, text, count, reinterpret_cast<wchar_t*>(wide.data()), n);
+    return wide;
 }
 
-// The UTF-8 text up to its first zero; an invalid byte shows as U+FFFD.
-std::u16string utf8_text(const uint8_t* bytes, size_t size) {
-    const TextSpan span = formats_text_span(bytes, size, 0, false);
-    const int length = static_cast<int>(span.bytes < 0x7FFFFFFF ? span.bytes : 0x7FFFFFFF);
-    const int n = length ? MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(bytes), length, nullptr, 0) : 0;
-    std::u16string text(static_cast<size_t>(n > 0 ? n : 0), u'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(bytes), length, reinterpret_cast<wchar_t*>(text.data()), n);
-    return text;
-}
+std::u16string text8_to_utf16(const uint8_t* bytes, size_t length) { return widen(CP_ACP, bytes, length); }
 
 // The shell's display names of a CIDA's lists, the parent folder first; asked
 // for only once every offset and item chain lies inside the block.
@@ -189,8 +181,8 @@ std::vector<std::u16string> id_list_names(const uint8_t* bytes, size_t size) {
     if (!cida.ok || cida.lists.empty()) return names;
     const auto* parent = reinterpret_cast<PCIDLIST_ABSOLUTE>(bytes + cida.lists[0].offset);
     for (size_t i = 0; i < cida.lists.size(); ++i) {
-        PIDLIST_ABSOLUTE combined = i ? ILCombine(parent, reinterpret_cast<PCUIDLIST_RELATIVE>(bytes + cida.lists[i].offset))
-                                      : ILClone(parent);
+        const auto* child = reinterpret_cast<PCUIDLIST_RELATIVE>(bytes + cida.lists[i].offset);
+        PIDLIST_ABSOLUTE combined = i ? ILCombine(parent, child) : ILClone(parent);
         PWSTR name = nullptr;
         if (combined && SUCCEEDED(SHGetNameFromIDList(combined, SIGDN_NORMALDISPLAY, &name)) && name)
             names.emplace_back(reinterpret_cast<const char16_t*>(name));
@@ -207,13 +199,30 @@ std::u16string entry_report(FormatViewer viewer, const DataEntry& entry) {
     GlobalLockGuard lock(entry.data);
     const auto* bytes = lock.as<const uint8_t>();
     const SIZE_T size = bytes ? readable_size(entry, lock) : 0;
-    if (viewer == FormatViewer::Utf8Text) return utf8_text(bytes, size);
+    if (viewer == FormatViewer::Utf8Text) return widen(CP_UTF8, bytes, formats_text_span(bytes, size, 0, false).bytes);
     FormatsPlatform platform;
     platform.text8 = text8_to_utf16;
     platform.fileTime = local_time_text;
     std::vector<std::u16string> names;
     if (viewer == FormatViewer::IdList) platform.idListNames = &(names = id_list_names(bytes, size));
     return formats_report(viewer, bytes, size, platform);
+}
+
+// Decoded once here rather than on every paint; blended over the pane's
+// background, since StretchDIBits copies colours only.
+void decode_image(ViewerState* state, const DataEntry& entry) {
+    GlobalLockGuard lock(entry.data);
+    const auto* bytes = lock.as<const uint8_t>();
+    state->image = new (std::nothrow) DecodedImage(viewer_decode_image(bytes, bytes ? readable_size(entry, lock) : 0));
+    if (!state->image) return;
+    const COLORREF back = GetSysColor(COLOR_BTNFACE);
+    const int under[3] = {GetBValue(back), GetGValue(back), GetRValue(back)};
+    std::vector<uint8_t>& pixels = state->image->pixels;
+    for (size_t i = 0; i + 3 < pixels.size(); i += 4) {
+        const int alpha = pixels[i + 3];
+        for (int c = 0; c < 3; ++c)
+            pixels[i + c] = static_cast<uint8_t>((pixels[i + c] * alpha + under[c] * (255 - alpha) + 127) / 255);
+    }
 }
 
 void show_viewer(ViewerState* state, HWND shown) {
@@ -266,6 +275,8 @@ void viewer_activate(ViewerState* state, EntryTable* table, int index) {
     if (!entry_at(table, index)) index = -1;
     if (index == table->active) return;
     log_message(0, "Main", "main_activate_item_viewer %d => %d", table->active, index);
+    delete state->image;
+    state->image = nullptr;
 
     if (DataEntry* old = entry_at(table, table->active)) {
         SendMessageW(state->hexDump, UIHDM_GETSEL, reinterpret_cast<WPARAM>(&old->selectionAnchor),
@@ -289,6 +300,7 @@ void viewer_activate(ViewerState* state, EntryTable* table, int index) {
                  static_cast<LPARAM>(entry.selectionCaret));
 
     FormatViewer kind = choose_viewer(entry);
+    if (kind == FormatViewer::Pane && viewer_choice(entry).viewer == FormatViewer::Image) decode_image(state, entry);
     if (kind == FormatViewer::Pane)
         show_pane(state);
     else

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+struct DecodedImage;
+
 // The windows and settings the viewers work with; the main window creates them.
 struct ViewerState {
     HWND hexDump;
@@ -16,6 +18,7 @@ struct ViewerState {
     HFONT font;
     int fitMode;          // 0 don't fit, 1 fit, 2 fit only large bitmaps
     int centerBitmap;
+    DecodedImage* image;  // the active image entry decoded once, on activation; freed on the next one
 };
 
 // Makes entry `index` (-1 none) the one the hex dump and the viewers show.

@@ -91,31 +91,25 @@ bool place_picture(const ViewerState* state, const RECT* rect, int width, int he
     return true;
 }
 
-// Decoded pixels over the pane's background, their alpha blended in here,
-// since StretchDIBits copies colours only.
-void draw_image(const ViewerState* state, HDC dc, const RECT* rect, const uint8_t* bytes, SIZE_T size) {
-    DecodedImage image = viewer_decode_image(bytes, size);
-    if (FAILED(image.result)) {
+// The image viewer_activate decoded (and blended over the background).
+void draw_image(const ViewerState* state, HDC dc, const RECT* rect) {
+    const HRESULT result = state->image ? state->image->result : E_OUTOFMEMORY;
+    if (FAILED(result)) {
         wchar_t text[80];
-        _snwprintf(text, 80, L"Failed to decode the image: 0x%08lX", static_cast<unsigned long>(image.result));
+        _snwprintf(text, 80, L"Failed to decode the image: 0x%08lX", static_cast<unsigned long>(result));
         text[79] = L'\0';
         centred_text_w(state, dc, rect, text);
         return;
     }
+    const DecodedImage& image = *state->image;
     FillRect(dc, rect, GetSysColorBrush(COLOR_BTNFACE));
-    const COLORREF back = GetSysColor(COLOR_BTNFACE);
-    const int under[3] = {GetBValue(back), GetGValue(back), GetRValue(back)};
-    for (size_t i = 0; i < image.pixels.size(); i += 4) {
-        const int alpha = image.pixels[i + 3];
-        for (int c = 0; c < 3; ++c)
-            image.pixels[i + c] = static_cast<uint8_t>((image.pixels[i + c] * alpha + under[c] * (255 - alpha) + 127) / 255);
-    }
     RECT to;
     if (!place_picture(state, rect, static_cast<int>(image.width), static_cast<int>(image.height), &to)) return;
     BITMAPINFOHEADER info{sizeof info, static_cast<LONG>(image.width), -static_cast<LONG>(image.height), 1, 32, BI_RGB,
                           0, 0, 0, 0, 0};
     // An enlarged image keeps its pixels sharp; halftone only where it is made smaller.
-    const bool smaller = to.right - to.left < static_cast<LONG>(image.width) || to.bottom - to.top < static_cast<LONG>(image.height);
+    const bool smaller =
+        to.right - to.left < static_cast<LONG>(image.width) || to.bottom - to.top < static_cast<LONG>(image.height);
     SetStretchBltMode(dc, smaller ? HALFTONE : COLORONCOLOR);
     SetBrushOrgEx(dc, 0, 0, nullptr);
     StretchDIBits(dc, to.left, to.top, to.right - to.left, to.bottom - to.top, 0, 0, static_cast<int>(image.width),
@@ -145,7 +139,8 @@ void draw_metafile(const ViewerState* state, HDC dc, const RECT* rect, HENHMETAF
     DeleteEnhMetaFile(metafile);
 }
 
-void paint_picture_entry(const ViewerState* state, HDC dc, const RECT* rect, const DataEntry& entry, FormatViewer kind) {
+void paint_picture_entry(const ViewerState* state, HDC dc, const RECT* rect, const DataEntry& entry,
+                         FormatViewer kind) {
     GlobalLockGuard lock(entry.data);
     if (!lock) {
         centred_text_w(state, dc, rect, L"Failed to lock data handle of the format.");
@@ -154,7 +149,7 @@ void paint_picture_entry(const ViewerState* state, HDC dc, const RECT* rect, con
     const SIZE_T held = lock.size();
     const SIZE_T size = entry.size < held ? entry.size : held;
     const auto* bytes = lock.as<const uint8_t>();
-    if (kind == FormatViewer::Image) draw_image(state, dc, rect, bytes, size);
+    if (kind == FormatViewer::Image) draw_image(state, dc, rect);
     else if (kind == FormatViewer::Bitmap) draw_bitmap(state, dc, rect, bytes, size, false);
     else draw_metafile(state, dc, rect, kind == FormatViewer::EnhMetafile ? viewer_enhmetafile(bytes, size)
                                                                          : viewer_metafilepict(bytes, size));
