@@ -5,7 +5,6 @@
 
 #include "app/main_state.h"
 #include "app/status_bar.h"
-#include "base/log.h"
 #include "base/win_raii.h"
 #include "hexdump/uihexdump.h"
 #include "inspector/inspector.h"
@@ -52,13 +51,15 @@ void give_back_room(MainWindowState* state, const RECT& inspector, const RECT& d
     RECT frame{};
     GetWindowRect(state->window, &frame);
     const int width = std::max(200, static_cast<int>(frame.right - frame.left - (inspector.right - dump.right)));
-    SetWindowPos(state->window, nullptr, 0, 0, width, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(state->window, nullptr, 0, 0, width, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
 
 bool main_inspector_shown(const MainWindowState* state) {
-    return state->inspector && IsWindowVisible(state->inspector);
+    // Its own flag, not IsWindowVisible: it stays on while the main window is hidden.
+    return state->inspector && (GetWindowLongPtrW(state->inspector, GWL_STYLE) & WS_VISIBLE);
 }
 
 void main_set_inspector(MainWindowState* state, bool on) {
@@ -81,7 +82,8 @@ void main_inspector_refresh(MainWindowState* state) {
     const DataEntry* entry = entry_at(&state->entries, state->entries.active);
     GlobalLockGuard lock(entry ? entry->data : nullptr);
     int anchor = 0, caret = 0;
-    SendMessageW(state->viewer.hexDump, UIHDM_GETSEL, reinterpret_cast<WPARAM>(&anchor), reinterpret_cast<LPARAM>(&caret));
+    SendMessageW(state->viewer.hexDump, UIHDM_GETSEL, reinterpret_cast<WPARAM>(&anchor),
+                 reinterpret_cast<LPARAM>(&caret));
     const SIZE_T held = lock ? lock.size() : 0;
     const InspectorBytes bytes{lock.as<const uint8_t>(), entry && entry->size < held ? entry->size : held,
                                static_cast<size_t>(std::max(caret, 0))};

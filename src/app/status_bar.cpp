@@ -1,6 +1,7 @@
 // The status bar. Its texts are rebuilt from the entry table and the dump
 // whenever something may have changed them; the dump's selection is asked for
-// a few times a second while the bar is shown, since the dump tells no one.
+// a few times a second while the bar is shown. A note (a search that wrapped)
+// takes the source's place until the next capture or search.
 #include "app/status_bar.h"
 
 #include "app/main_state.h"
