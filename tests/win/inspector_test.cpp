@@ -35,7 +35,8 @@ TEST(Inspector, ValuesAtTheCaretAsItMoves) {
     const std::string bytes("\x00\x80\x3E\xD5\xDE\xB1\x9D\x01\x41\x00\xC3\xA9", 12);  // a FILETIME of 1970-01-01 first
     entry_append(&s->entries);
     DataEntry& e = s->entries.items[0];
-    e = {GlobalAlloc(GMEM_MOVEABLE, bytes.size()), UINT(bytes.size()), CF_TEXT, 0, 0, 0, 0, 0};
+    // The entry's bytes end before its block does: the values stop with them.
+    e = {GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes.size() + 4), UINT(bytes.size()), CF_TEXT, 0, 0, 0, 0, 0};
     memcpy(GlobalLockGuard(e.data).get(), bytes.data(), bytes.size());
     main_activate_item_viewer(s, 0);
     EXPECT_FALSE(main_inspector_shown(s));  // off by default
@@ -66,6 +67,8 @@ TEST(Inspector, ValuesAtTheCaretAsItMoves) {
             EXPECT_NE(cell(list, 18).find(L"1970"), std::wstring::npos) << "FILETIME as a local date";
         }
     }
+    main_activate_item_viewer(s, -1);  // no entry: nothing to read
+    EXPECT_EQ(cell(list, 0) + cell(list, 22), dash + dash);
     f.command(IDM_DATA_INSPECTOR);
     GetWindowRect(f.window, &after);
     EXPECT_EQ(std::vector<long long>({!main_inspector_shown(s), second_pane(s->innerSplitter) == s->viewer.hexDump, IsWindowVisible(s->viewer.hexDump),
