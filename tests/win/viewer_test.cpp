@@ -153,6 +153,7 @@ TEST(ViewerPictures, DecodedAndPlayedIntoThePane) {
         {CF_ENHMETAFILE, emfBytes, "CF_ENHMETAFILE", {{{100, 50}, red}, {{40, 10}, red}, {{20, 50}, white}, {{180, 50}, white}}},
         {CF_METAFILEPICT, pict, "CF_METAFILEPICT", {{{100, 50}, red}}},
         {CF_BITMAP, bitmap, "CF_BITMAP", {{{11, 50}, red}, {{189, 50}, blue}}},  // halftone blends the two in between
+        {CF_DIB, bitmap, "CF_DIB", {{{11, 50}, red}, {{189, 50}, blue}}},
     };
     WindowDC screen(nullptr);
     MemoryCanvas canvas(screen.get(), 200, 100);
@@ -175,4 +176,6 @@ TEST(ViewerPictures, DecodedAndPlayedIntoThePane) {
     int text = 0;
     for (int i = 0; i < 200 * 100; ++i) text += GetPixel(canvas.dc(), i % 200, i / 200) == GetSysColor(COLOR_GRAYTEXT);
     EXPECT_TRUE(FAILED(refused.result) && refused.pixels.empty() && GetPixel(canvas.dc(), 5, 5) == white && text > 20) << std::hex << refused.result;
+    main_activate_item_viewer(f.s, -1);
+    EXPECT_FALSE(viewer_shows_bitmap(&f.s->entries));  // no entry: no fit menu
 }
