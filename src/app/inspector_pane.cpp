@@ -84,8 +84,8 @@ void main_inspector_refresh(MainWindowState* state) {
     int anchor = 0, caret = 0;
     SendMessageW(state->viewer.hexDump, UIHDM_GETSEL, reinterpret_cast<WPARAM>(&anchor),
                  reinterpret_cast<LPARAM>(&caret));
-    const SIZE_T held = lock ? lock.size() : 0;
-    const InspectorBytes bytes{lock.as<const uint8_t>(), entry && entry->size < held ? entry->size : held,
-                               static_cast<size_t>(std::max(caret, 0))};
+    // Never more than the block holds, nor than the entry says it has.
+    const SIZE_T size = entry ? std::min<SIZE_T>(entry->size, lock.size()) : 0;
+    const InspectorBytes bytes{lock.as<const uint8_t>(), size, static_cast<size_t>(std::max(caret, 0))};
     SendMessageW(state->inspector, UIINM_SHOW, 0, reinterpret_cast<LPARAM>(&bytes));
 }
