@@ -5,6 +5,7 @@
 #include "app/commands.h"
 #include "app/capture.h"
 #include "app/status_bar.h"
+#include "app/inspector_pane.h"
 #include "app/commands_core.h"
 #include "app/dialogs.h"
 #include "base/log.h"
@@ -12,6 +13,7 @@
 #include "base/win_raii.h"
 #include "entries/entries.h"
 #include "export/export.h"
+#include "find/find_dialog.h"
 #include "hexdump/uihexdump.h"
 #include "shell/shell.h"
 #include "snapshot/snapshot.h"
@@ -98,6 +100,22 @@ void on_copy_as(int id) {
 void on_export_as(int id) {
     HWND focus = GetFocus();
     if (is_hexdump_window(focus)) export_save_as(focus, static_cast<ExportKind>(id - IDM_EXPORT));
+}
+
+// Find opens the form; Find next and previous open it only when nothing was searched for yet.
+void on_find(MainWindowState* state, int id) {
+    main_status_note(state, nullptr);
+    if ((id == IDM_FIND || !find_last.confirmed) && !find_dialog_run(state->window, &find_last)) return;
+    const FindStep step = id == IDM_FIND_NEXT ? FindStep::Next : id == IDM_FIND_PREVIOUS ? FindStep::Previous
+                                                                                         : FindStep::Fresh;
+    const FindOutcome outcome = find_in_dump(state->viewer.hexDump, find_last, step);
+    if (outcome == FindOutcome::Missed) {
+        MessageBoxW(state->window, L"Not found", L"Find", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    SetFocus(state->viewer.hexDump);
+    if (outcome == FindOutcome::Wrapped)
+        main_status_note(state, step == FindStep::Previous ? L"Search wrapped to the end" : L"Search wrapped to the start");
 }
 
 struct MenuItemSpec {
@@ -229,6 +247,14 @@ LRESULT main_on_command(MainWindowState* state, WPARAM wParam, LPARAM, bool* han
         main_on_goto(window);
         *handled = true;
         return 1;
+    case IDM_FIND:
+    case IDM_FIND_NEXT:
+    case IDM_FIND_PREVIOUS:
+        on_find(state, id);
+        break;
+    case IDM_DATA_INSPECTOR:
+        main_set_inspector(state, !main_inspector_shown(state));
+        break;
     case IDM_STATUS_BAR:
         main_set_status_bar(state, !(state->statusBar && IsWindowVisible(state->statusBar)));
         break;
@@ -282,8 +308,10 @@ int main_update_menu(MainWindowState* state, HMENU menu) {
     EnableMenuItem(menu, IDM_GOTO, kEnable);
     // An empty list makes no snapshot, and putting it on the clipboard would only empty that.
     set_enabled(menu, IDM_SAVE_SNAPSHOT, IDM_PUT_ON_CLIPBOARD, state->entries.count > 0);
+    set_enabled(menu, IDM_FIND, IDM_FIND_PREVIOUS, state->entries.active >= 0);
     CheckMenuItem(menu, IDM_STATUS_BAR,
                   MF_BYCOMMAND | (state->statusBar && IsWindowVisible(state->statusBar) ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, IDM_DATA_INSPECTOR, MF_BYCOMMAND | (main_inspector_shown(state) ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(menu, IDM_WATCH_CLIPBOARD, MF_BYCOMMAND | (state->watching ? MF_CHECKED : MF_UNCHECKED));
     // A verb this account cannot remove (one left for every account, without
     // administrator rights) does not count: Add is offered then.

@@ -23,6 +23,9 @@ struct MainWindowState {
     DWORD captureTook;           // and how many milliseconds it took
     HWND statusBar;              // made when first shown
     int dpi;                     // the density the children are laid out for
+    wchar_t statusNote[80];      // shown in place of the source until the next capture or search
+    HWND dumpSplitter;           // hex dump / data inspector, made when the inspector is first shown
+    HWND inspector;
 };
 
 enum : int {

@@ -3,6 +3,7 @@
 #include "app/main_state.h"
 #include "app/capture.h"
 #include "app/commands.h"
+#include "app/inspector_pane.h"
 #include "app/status_bar.h"
 #include "app/resource_ids.h"
 #include "base/dpi.h"
@@ -13,6 +14,7 @@
 #include "entries/entries.h"
 #include "hexdump/uihexdump.h"
 #include "snapshot/snapshot.h"
+#include "inspector/inspector.h"
 #include "splitter/splitter.h"
 
 #include <commctrl.h>
@@ -285,6 +287,7 @@ LRESULT CALLBACK main_wndproc(HWND window, UINT message, WPARAM wParam, LPARAM l
         if (reinterpret_cast<const NMHDR*>(lParam)->code == LVN_ITEMCHANGED) on_list_item_changed(state);
         if (reinterpret_cast<const NMHDR*>(lParam)->code == LVN_BEGINDRAG)
             on_list_begin_drag(state, reinterpret_cast<const NMLISTVIEW*>(lParam)->iItem);
+        if (reinterpret_cast<const NMHDR*>(lParam)->code == UIHDN_SELCHANGED) main_inspector_refresh(state);
         break;
     case WM_DRAWITEM:
         on_draw_item(state, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -319,6 +322,7 @@ LRESULT CALLBACK main_wndproc(HWND window, UINT message, WPARAM wParam, LPARAM l
 }
 
 ATOM main_register_class(HINSTANCE instance) {
+    inspector_register(instance);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;

@@ -1,6 +1,7 @@
 // The status bar. Its texts are rebuilt from the entry table and the dump
 // whenever something may have changed them; the dump's selection is asked for
-// a few times a second while the bar is shown, since the dump tells no one.
+// a few times a second while the bar is shown. A note (a search that wrapped)
+// takes the source's place until the next capture or search.
 #include "app/status_bar.h"
 #include "base/dpi_core.h"
 
@@ -65,6 +66,7 @@ void main_status_capture(MainWindowState* state, const wchar_t* source, DWORD to
     if (source != state->captureSource)
         lstrcpynW(state->captureSource, source, static_cast<int>(std::size(state->captureSource)));
     state->captureTook = took;
+    state->statusNote[0] = L'\0';
     if (state->statusBar && IsWindowVisible(state->statusBar))
         main_status_refresh(state);
     else
@@ -76,7 +78,7 @@ void main_status_refresh(MainWindowState* state) {
     HWND bar = state->statusBar;
     if (!bar || !IsWindowVisible(bar)) return;
     wchar_t text[200];
-    set_part(bar, 0, state->captureSource);
+    set_part(bar, 0, state->statusNote[0] ? state->statusNote : state->captureSource);
     std::swprintf(text, std::size(text), L"%d formats", state->entries.count);
     set_part(bar, 1, text);
     std::swprintf(text, std::size(text), L"%llu bytes", table_bytes(&state->entries));
@@ -88,4 +90,12 @@ void main_status_refresh(MainWindowState* state) {
     std::swprintf(text, std::size(text), L"offset %d, length %d", std::min(anchor, caret),
                   anchor > caret ? anchor - caret : caret - anchor);
     set_part(bar, 4, text);
+}
+
+void main_status_note(MainWindowState* state, const wchar_t* note) {
+    lstrcpynW(state->statusNote, note ? note : L"", static_cast<int>(std::size(state->statusNote)));
+    if (state->statusBar && IsWindowVisible(state->statusBar))
+        main_status_refresh(state);
+    else if (note)
+        MessageBeep(MB_OK);
 }

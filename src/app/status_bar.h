@@ -15,3 +15,6 @@ void main_status_capture(MainWindowState* state, const wchar_t* source, DWORD to
 void main_layout(MainWindowState* state);
 // The bar's texts from the table and the dump, when shown.
 void main_status_refresh(MainWindowState* state);
+// A short note in the bar's first part (a search that wrapped around); a
+// beep when the bar is off. Null clears it.
+void main_status_note(MainWindowState* state, const wchar_t* note);

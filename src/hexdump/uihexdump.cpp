@@ -7,6 +7,7 @@
 #include "base/dpi.h"
 #include "base/dpi_core.h"
 #include "base/log.h"
+#include "hexdump/find_core.h"
 
 #include <windowsx.h>
 
@@ -131,6 +132,7 @@ LRESULT on_setdata(HexDumpState* s, WPARAM count, HGLOBAL block) {
     uihexdump_update_vscroll(s);
     uihexdump_update_layout(s);
     uihexdump_invalidate(s);
+    uihexdump_notify_selection(s);
     return 1;
 }
 
@@ -178,8 +180,30 @@ LRESULT on_idealwidth(HexDumpState* s) {
     return r.right - r.left;
 }
 
+FindOptions find_options(UINT flags) {
+    const bool blind = flags & UIHDF_FIND_IGNORECASE;
+    return {blind ? ((flags & UIHDF_FIND_UTF16) ? FindKind::Text16 : FindKind::Text8) : FindKind::Hex, !blind,
+            (flags & UIHDF_FIND_BACKWARDS) != 0};
+}
+
+LRESULT on_find_from(HexDumpState* s, const HexDumpFindRequest* req) {
+    if (!req->pattern || req->length <= 0) return 0;
+    FindHit hit;
+    {
+        GlobalLockGuard lock(s->data);
+        if (!lock) return 0;
+        const std::vector<uint8_t> pattern(req->pattern, req->pattern + req->length);
+        hit = find_search(lock.as<uint8_t>(), static_cast<size_t>(uihexdump_readable_size(s, lock)),
+                          static_cast<size_t>(std::max(req->start, 0)), pattern, find_options(req->flags));
+    }
+    if (hit.position < 0) return 0;
+    uihexdump_set_selection(s, hit.position, hit.position + req->length, 2);
+    return hit.wrapped ? 2 : 1;
+}
+
 LRESULT on_find(HexDumpState* s, const HexDumpFindRequest* req) {
     if (!req || !s->data) return 0;
+    if (req->flags & UIHDF_FIND_FROM) return on_find_from(s, req);
     long long found;
     {
         GlobalLockGuard lock(s->data);

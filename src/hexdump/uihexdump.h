@@ -28,11 +28,29 @@ enum : UINT {
     UIHDM_REBUILDFONTS = WM_USER + 0x40,
 };
 
-// lParam of UIHDM_FIND.
+// lParam of UIHDM_FIND. Without UIHDF_FIND_FROM: forward from the
+// selection's end, bytes compared exactly, past the end on from the start;
+// 1 for a hit. With it: from `start` by find_search's rules (find_core.h),
+// the other flags deciding direction and case; 1 for a hit, 2 for a hit found
+// only after wrapping around. A miss answers 0 and keeps the selection; a hit
+// becomes the selection and is scrolled into view.
 struct HexDumpFindRequest {
     const BYTE* pattern;
     int length;
+    UINT flags;
+    int start;
 };
+enum : UINT {
+    UIHDF_FIND_FROM = 0x1,
+    UIHDF_FIND_BACKWARDS = 0x2,
+    UIHDF_FIND_IGNORECASE = 0x4,  // ASCII letters
+    UIHDF_FIND_UTF16 = 0x8,       // with IGNORECASE: letters compared as UTF-16 units
+};
+
+// WM_NOTIFY code sent to the parent (an NMHDR, idFrom the control's id) after
+// the selection's anchor or caret changed, by the user or by a message; new
+// data (UIHDM_SETDATA) counts as a change. Answer 0.
+constexpr UINT UIHDN_SELCHANGED = 0U - 1900U;
 
 // Ids of the header menus' commands (offset menu 1000..1003, dump menu
 // 1000..1016, ASCII menu 1000..1003; see uihexdump.cpp).

@@ -72,6 +72,8 @@ HexHitResult uihexdump_hittest(HexDumpState* s, int x, int y);
 // The one way the selection changes; reveal 1 scrolls to the caret, 2 to the
 // anchor and then the caret.
 void uihexdump_set_selection(HexDumpState* s, long long anchor, long long caret, int reveal);
+// Tells the parent the selection changed (UIHDN_SELCHANGED).
+void uihexdump_notify_selection(const HexDumpState* s);
 void uihexdump_vscroll(HexDumpState* s, int code);
 void uihexdump_hscroll(HexDumpState* s, int code, int position);
 void uihexdump_autoscroll(HexDumpState* s, int mode);

@@ -131,6 +131,11 @@ HexHitResult uihexdump_hittest(HexDumpState* s, int x, int y) {
 
 // The one way the selection changes; reveal 1 scrolls to the caret, 2 to the
 // anchor and then the caret.
+void uihexdump_notify_selection(const HexDumpState* s) {
+    NMHDR note{s->hwnd, static_cast<UINT_PTR>(GetDlgCtrlID(s->hwnd)), UIHDN_SELCHANGED};
+    if (HWND parent = GetParent(s->hwnd)) SendMessageW(parent, WM_NOTIFY, note.idFrom, reinterpret_cast<LPARAM>(&note));
+}
+
 void uihexdump_set_selection(HexDumpState* s, long long anchor, long long caret, int reveal) {
     int a = hexdump_clamp_offset(anchor, s->size);
     int c = hexdump_clamp_offset(caret, s->size);
@@ -139,6 +144,7 @@ void uihexdump_set_selection(HexDumpState* s, long long anchor, long long caret,
         s->caret = c;
         uihexdump_invalidate(s);
         UpdateWindow(s->hwnd);
+        uihexdump_notify_selection(s);
     }
     if (reveal == 2) {
         s->topRow = hexdump_reveal(s->topRow, s->visibleRows, s->anchor, s->bytesPerRow);

@@ -3,19 +3,25 @@
 // terminated copies, never the entry's block: another program's text need
 // not end in a zero, and an edit may free or resize the buffer it holds.
 #include "viewer/viewer.h"
+#include "viewer/formats_core.h"
+#include "viewer/viewer_draw.h"
 #include "viewer/viewer_text_core.h"
+#include "base/local_time.h"
 #include "base/log.h"
 #include "base/win_raii.h"
 #include "entries/entries.h"
 #include "hexdump/uihexdump.h"
 #include "splitter/splitter.h"
 
+#include <shlobj.h>
+
 #include <cstring>
 #include <initializer_list>
+#include <new>
+#include <string>
+#include <vector>
 
 namespace {
-
-enum class ViewerKind { Pane, AnsiText, WideText, Locale };
 
 // Bytes of the entry that may be read: never more than the block holds.
 SIZE_T readable_size(const DataEntry& entry, const GlobalLockGuard& lock) {
@@ -130,36 +136,93 @@ HLOCAL copy_locale_text(ViewerState* state) {
     return make_text_copy(bytes, wide_text_length(bytes, size), 2);
 }
 
-ViewerKind choose_viewer(const DataEntry& entry) {
-    switch (entry.format) {
-    case CF_TEXT:
-        log_message(0, "Main", "Activate 'CF_TEXT' viewer");
-        return ViewerKind::AnsiText;
-    case CF_UNICODETEXT:
-        log_message(0, "Main", "Activate 'CF_UNICODETEXT' viewer");
-        return ViewerKind::WideText;
-    case CF_LOCALE:
-        log_message(0, "Main", "Activate 'CF_LOCALE' viewer");
-        return ViewerKind::Locale;
-    case CF_DIB:
-        log_message(0, "Main", "Activate 'CF_DIB' viewer");
-        break;
-    case CF_DIBV5:
-        log_message(0, "Main", "Activate 'CF_DIBV5' viewer");
-        break;
+// The format's registered name, for the ids the platform registers; null for the others.
+const char16_t* registered_name(INT format, wchar_t (&name)[256]) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
+    name[0] = L'\0';
+    if (format < 0xC000 || format > 0xFFFF || !GetClipboardFormatNameW(static_cast<UINT>(format), name, 256))
+        return nullptr;
+    return reinterpret_cast<const char16_t*>(name);
+}
+
+// The pane draws the pictures; the edits show the texts and reports.
+FormatViewer choose_viewer(const DataEntry& entry) {
+    const FormatViewerChoice choice = viewer_choice(entry);
+    log_message(0, "Main", "Activate '%s' viewer", choice.name);
+    if (choice.then) log_message(0, "Main", "Activate '%s' viewer", choice.then);
+    switch (choice.viewer) {
+    case FormatViewer::Image:
+    case FormatViewer::EnhMetafile:
+    case FormatViewer::MetafilePict:
+    case FormatViewer::Bitmap:
+        return FormatViewer::Pane;
     default:
-        if (entry.format != 0 && static_cast<UINT>(entry.format) == cf_filename) {
-            log_message(0, "Main", "Activate 'cf_filename' viewer");
-            return ViewerKind::AnsiText;
-        }
-        if (entry.format != 0 && static_cast<UINT>(entry.format) == cf_filenamew) {
-            log_message(0, "Main", "Activate 'cf_filenamew' viewer");
-            return ViewerKind::WideText;
-        }
-        break;
+        return choice.viewer;
     }
-    log_message(0, "Main", "Activate 'No viewer' viewer");
-    return ViewerKind::Pane;
+}
+
+// Bytes in a code page as UTF-16; an invalid byte becomes U+FFFD.
+std::u16string widen(UINT codePage, const uint8_t* bytes, size_t length) {
+    const auto* text = reinterpret_cast<const char*>(bytes);
+    const int count = static_cast<int>(length < 0x7FFFFFFF ? length : 0x7FFFFFFF);
+    const int n = count ? MultiByteToWideChar(codePage, 0, text, count, nullptr, 0) : 0;
+    std::u16string wide(static_cast<size_t>(n > 0 ? n : 0), u'\0');
+    if (n > 0) MultiByteToWideChar(codePage, 0, text, count, reinterpret_cast<wchar_t*>(wide.data()), n);
+    return wide;
+}
+
+std::u16string text8_to_utf16(const uint8_t* bytes, size_t length) { return widen(CP_ACP, bytes, length); }
+
+// The shell's display names of a CIDA's lists, the parent folder first; asked
+// for only once every offset and item chain lies inside the block.
+std::vector<std::u16string> id_list_names(const uint8_t* bytes, size_t size) {
+    std::vector<std::u16string> names;
+    const IdListArray cida = formats_parse_idlist(bytes, size);
+    if (!cida.ok || cida.lists.empty()) return names;
+    const auto* parent = reinterpret_cast<PCIDLIST_ABSOLUTE>(bytes + cida.lists[0].offset);
+    for (size_t i = 0; i < cida.lists.size(); ++i) {
+        const auto* child = reinterpret_cast<PCUIDLIST_RELATIVE>(bytes + cida.lists[i].offset);
+        PIDLIST_ABSOLUTE combined = i ? ILCombine(parent, child) : ILClone(parent);
+        PWSTR name = nullptr;
+        if (combined && SUCCEEDED(SHGetNameFromIDList(combined, SIGDN_NORMALDISPLAY, &name)) && name)
+            names.emplace_back(reinterpret_cast<const char16_t*>(name));
+        else
+            names.emplace_back(u"(no name)");
+        CoTaskMemFree(name);
+        ILFree(combined);
+    }
+    return names;
+}
+
+// What the wide edit shows for the UTF-8 and the structured formats.
+std::u16string entry_report(FormatViewer viewer, const DataEntry& entry) {
+    GlobalLockGuard lock(entry.data);
+    const auto* bytes = lock.as<const uint8_t>();
+    const SIZE_T size = bytes ? readable_size(entry, lock) : 0;
+    if (viewer == FormatViewer::Utf8Text) return widen(CP_UTF8, bytes, formats_text_span(bytes, size, 0, false).bytes);
+    FormatsPlatform platform;
+    platform.text8 = text8_to_utf16;
+    platform.fileTime = local_time_text;
+    std::vector<std::u16string> names;
+    if (viewer == FormatViewer::IdList) platform.idListNames = &(names = id_list_names(bytes, size));
+    return formats_report(viewer, bytes, size, platform);
+}
+
+// Decoded once here rather than on every paint; blended over the pane's
+// background, since StretchDIBits copies colours only.
+void decode_image(ViewerState* state, const DataEntry& entry) {
+    GlobalLockGuard lock(entry.data);
+    const auto* bytes = lock.as<const uint8_t>();
+    state->image = new (std::nothrow) DecodedImage(viewer_decode_image(bytes, bytes ? readable_size(entry, lock) : 0));
+    if (!state->image) return;
+    const COLORREF back = GetSysColor(COLOR_BTNFACE);
+    const int under[3] = {GetBValue(back), GetGValue(back), GetRValue(back)};
+    std::vector<uint8_t>& pixels = state->image->pixels;
+    for (size_t i = 0; i + 3 < pixels.size(); i += 4) {
+        const int alpha = pixels[i + 3];
+        for (int c = 0; c < 3; ++c)
+            pixels[i + c] = static_cast<uint8_t>((pixels[i + c] * alpha + under[c] * (255 - alpha) + 127) / 255);
+    }
 }
 
 void show_viewer(ViewerState* state, HWND shown) {
@@ -169,16 +232,21 @@ void show_viewer(ViewerState* state, HWND shown) {
     ShowWindow(shown, SW_SHOW);
 }
 
-void show_text_viewer(ViewerState* state, ViewerKind kind, const DataEntry& entry) {
+void show_text_viewer(ViewerState* state, FormatViewer kind, const DataEntry& entry) {
     HWND edit;
-    if (kind == ViewerKind::AnsiText) {
+    if (kind == FormatViewer::AnsiText) {
         feed_ansi_edit(state, entry);
         edit_release_text(state->wideEdit);
         edit = state->ansiEdit;
     } else {
-        if (kind == ViewerKind::Locale) build_locale_text(state, entry);
-        wide_edit_set_buffer(state->wideEdit,
-                             kind == ViewerKind::Locale ? copy_locale_text(state) : copy_entry_text(entry, true));
+        if (kind == FormatViewer::Locale) build_locale_text(state, entry);
+        if (kind == FormatViewer::Locale || kind == FormatViewer::WideText) {
+            wide_edit_set_buffer(state->wideEdit,
+                                 kind == FormatViewer::Locale ? copy_locale_text(state) : copy_entry_text(entry, true));
+        } else {
+            const std::u16string text = entry_report(kind, entry);
+            SendMessageW(state->wideEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        }
         edit_release_text(state->ansiEdit);
         edit = state->wideEdit;
     }
@@ -197,11 +265,18 @@ void show_pane(ViewerState* state) {
 
 }  // namespace
 
+FormatViewerChoice viewer_choice(const DataEntry& entry) {
+    wchar_t name[256];
+    return formats_choose_viewer(entry.format, registered_name(entry.format, name));
+}
+
 void viewer_activate(ViewerState* state, EntryTable* table, int index) {
     // An index past the table cannot be shown; it means no entry.
     if (!entry_at(table, index)) index = -1;
     if (index == table->active) return;
     log_message(0, "Main", "main_activate_item_viewer %d => %d", table->active, index);
+    delete state->image;
+    state->image = nullptr;
 
     if (DataEntry* old = entry_at(table, table->active)) {
         SendMessageW(state->hexDump, UIHDM_GETSEL, reinterpret_cast<WPARAM>(&old->selectionAnchor),
@@ -224,8 +299,9 @@ void viewer_activate(ViewerState* state, EntryTable* table, int index) {
     SendMessageW(state->hexDump, UIHDM_SETSEL, static_cast<WPARAM>(static_cast<INT_PTR>(entry.selectionAnchor)),
                  static_cast<LPARAM>(entry.selectionCaret));
 
-    ViewerKind kind = choose_viewer(entry);
-    if (kind == ViewerKind::Pane)
+    FormatViewer kind = choose_viewer(entry);
+    if (kind == FormatViewer::Pane && viewer_choice(entry).viewer == FormatViewer::Image) decode_image(state, entry);
+    if (kind == FormatViewer::Pane)
         show_pane(state);
     else
         show_text_viewer(state, kind, entry);

@@ -75,7 +75,7 @@ TEST(HexDumpControl, KeysScrollBarsMouseAndAutoScroll) {
     const UINT K = WM_KEYDOWN, S = WM_VSCROLL, M = WM_MOUSEMOVE, D = WM_LBUTTONDOWN, B = MK_LBUTTON, C = WM_LBUTTONDBLCLK, I = WM_TIMER;
     ASSERT_EQ(V({R > 4 && R < 17, static_cast<long long>(GlobalSize(d.block)), GetClientRect(d.hex, &client)}), V({1, E, 1}));
     const BYTE run[] = {0x10, 0x11, 0x12}, miss[] = {0x10, 0x12};
-    HexDumpFindRequest found{run, 3}, missed{miss, 2};
+    HexDumpFindRequest found{run, 3, 0, 0}, missed{miss, 2, 0, 0};
     const Step steps[] = {  // a right click focuses the dump first, so its context menu offers what its selection allows
         {0, 2, 9, 8, WM_RBUTTONDOWN, MK_RBUTTON, d.at(1, 0, 3, 1), {2, 9, 0}},
         // a count is used as given, never past the block; the selection is kept inside the data
