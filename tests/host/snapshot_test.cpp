@@ -74,6 +74,24 @@ TEST(Snapshot, EveryCutOfAFileIsRefusedWhereItEnds) {
     }
 }
 
+// As many of the smallest records as the file can hold is a count like any other.
+TEST(Snapshot, AFileFullOfTheSmallestRecordsIsNotAnAbsurdCount) {
+    static const char16_t empty[1] = {0};
+    SnapshotRecord least;
+    for (int i = 0; i < kSnapshotTextCount; ++i)
+        least.texts[i] = reinterpret_cast<const std::uint8_t*>(empty), least.textUnits[i] = 1;
+    std::vector<std::uint8_t> file(kSnapshotHeaderSize);
+    snapshot_write_header(3, file.data());
+    for (int k = 0; k < 3; ++k) {
+        const std::size_t at = file.size();
+        file.resize(at + snapshot_record_head_size(least));
+        snapshot_write_record_head(least, file.data() + at);
+    }
+    std::vector<SnapshotRecord> r;
+    EXPECT_EQ(parse(file, &r).error, SnapshotError::None);
+    EXPECT_EQ(r.size(), 3u);
+}
+
 TEST(Snapshot, HostileFilesNameTheirFirstBadByte) {
     std::vector<std::u16string> keep;
     const std::vector<std::uint8_t> good = sample(&keep);
