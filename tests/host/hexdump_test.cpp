@@ -55,6 +55,7 @@ TEST(HexHitTest, ColumnsHalvesGapsBandsAndClamping) {
                     U = HEXHIT_BOTTOMBAND;
     const long long cases[][7] = {  // x, y, size, top row; code, offset, scroll speed
         {194, 51, 1000, 0, D, 37, 0}, {206, 51, 1000, 0, D | R, 37, 0}, {167, 51, 1000, 0, D, 36, 0},  // byte 5's halves; a gap
+        {102, 51, 1000, 0, D | R, 32, 0}, {103, 51, 1000, 0, D, 33, 0},  // the last pixel of a byte, the first of the next
         {423, 51, 1000, 0, D | R, 47, 0}, {10, 100, 40, 0, HEXHIT_OFFSET | B, 0, 0}, {469, 40, 40, 0, A, 19, 0},
         {473, 40, 40, 0, A, 20, 0}, {444, 40, 40, 0, A, 16, 0}, {591, 40, 40, 0, A, 32, 0}, {452, 200, 40, 0, A, 40, 0},
         {380, 200, 40, 0, D | R, 40, 0}, {595, 150, 40, 0, B, 0, 0}, {600, 150, 40, 0, 0, 0, 0}, {100, 5, 40, 0, T, 0, 2},
