@@ -6,7 +6,13 @@
 #include "app/status_bar.h"
 #include "base/log.h"
 #include "entries/clipboard_capture.h"
+#include "base/win_raii.h"
 #include "entries/entries.h"
+#include "snapshot/snapshot.h"
+#include "viewer/formats_core.h"
+
+#include <cstdlib>
+#include <cstring>
 
 #include <cwchar>
 #include <iterator>
@@ -35,6 +41,35 @@ void capture_ended(MainWindowState* state) {
     KillTimer(state->window, kCaptureTimer);
     main_status_capture(state, state->captureSource, state->capture.took);
     if (std::exchange(state->readAgain, false)) main_capture_clipboard(state);
+}
+
+// The one file a shell drop names, when it names exactly one. The list is
+// another program's bytes: it is read through the checked parser, not the
+// shell's own call.
+bool single_dropped_file(IDataObject* data, wchar_t* path) {
+    FORMATETC wanted{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    if (FAILED(data->GetData(&wanted, &medium))) return false;
+    bool one = false;
+    if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal) {
+        GlobalLockGuard block(medium.hGlobal);
+        const auto* bytes = block.as<uint8_t>();
+        const DropFiles list = block ? formats_parse_hdrop(bytes, block.size()) : DropFiles{};
+        if (list.header && list.names.size() == 1 && list.problems.empty()) {
+            const TextSpan& name = list.names[0];
+            const size_t units = list.wide ? name.bytes / 2 : name.bytes;
+            if (units && units < MAX_PATH) {
+                if (list.wide)
+                    std::memcpy(path, bytes + name.offset, units * 2), path[units] = 0;
+                else
+                    path[MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(bytes + name.offset),
+                                             static_cast<int>(units), path, MAX_PATH - 1)] = 0;
+                one = path[0] != 0;
+            }
+        }
+    }
+    ReleaseStgMedium(&medium);
+    return one;
 }
 
 bool changed_by_this_process() {
@@ -96,7 +131,29 @@ void main_on_clipboard_update(MainWindowState* state) {
 void main_capture_drop(MainWindowState* state, void* dataObject) {
     EntryTable* table = &state->entries;
     if (entry_clipboard_running(&state->capture)) main_capture_cancel(state);  // the drop replaces its rows
+    wchar_t path[MAX_PATH], why[kSnapshotWhyCapacity];
+    if (!table->capturing && single_dropped_file(static_cast<IDataObject*>(dataObject), path)) {
+        switch (snapshot_open(table, path, why)) {
+        case SnapshotOpen::Opened:
+            main_status_capture(state, L"snapshot", 0);
+            return;
+        case SnapshotOpen::Refused:
+            // Said once Drop has returned: the source waits for it meanwhile.
+            if (wchar_t* text = _wcsdup(why); text && !PostMessageW(state->window, WM_CLIPNOOK_REFUSED, 0,
+                                                                     reinterpret_cast<LPARAM>(text)))
+                std::free(text);
+            return;
+        case SnapshotOpen::NotSnapshot:
+            break;
+        }
+    }
     DWORD began = GetTickCount();
     entry_capture_data_object(table, static_cast<IDataObject*>(dataObject));
     main_status_capture(state, L"drop", GetTickCount() - began);
+}
+
+void main_on_refused_snapshot(MainWindowState* state, LPARAM text) {
+    auto* why = reinterpret_cast<wchar_t*>(text);
+    MessageBoxW(state->window, why, L"Clipnook", MB_OK | MB_ICONERROR);
+    std::free(why);
 }

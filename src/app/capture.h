@@ -8,6 +8,9 @@ struct MainWindowState;
 // The worker's events and the watchdog's timer.
 constexpr UINT WM_CLIPNOOK_CAPTURE = WM_APP + 1;
 constexpr UINT_PTR kCaptureTimer = 0xC1;
+// A snapshot file dropped from the shell that does not check out: lParam the
+// message text (malloc'd), shown once Drop has returned.
+constexpr UINT WM_CLIPNOOK_REFUSED = WM_APP + 2;
 
 // F5 and start-up: the table is cleared and the rows come as the worker reads
 // them. While a capture runs, F5 ends it as Esc does.
@@ -25,4 +28,6 @@ void main_on_clipboard_update(MainWindowState* state);
 
 // A drop's capture, synchronous inside Drop (the source owns its data only
 // until Drop returns), with its facts logged like the clipboard's.
+// A shell drop of one snapshot file opens the snapshot instead.
 void main_capture_drop(MainWindowState* state, void* dataObject);
+void main_on_refused_snapshot(MainWindowState* state, LPARAM text);

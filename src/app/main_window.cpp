@@ -296,6 +296,9 @@ LRESULT CALLBACK main_wndproc(HWND window, UINT message, WPARAM wParam, LPARAM l
         log_message(0, "Main", "WM_CONTEXTMENU");
         main_on_context_menu(state, reinterpret_cast<HWND>(wParam), lParam);
         return 0;
+    case WM_CLIPNOOK_REFUSED:
+        main_on_refused_snapshot(state, lParam);
+        return 0;
     case WM_CLIPNOOK_CAPTURE:
         main_on_capture_event(state, wParam, lParam);
         return 0;

@@ -2,6 +2,7 @@
 // hostile files, and the entries put back on the clipboard.
 #include "win_test.h"
 #include "test_data_object.h"
+#include "app/capture.h"
 #include "app/commands.h"
 #include "base/win_raii.h"
 #include "dnd/drop_target.h"
@@ -353,4 +354,43 @@ TEST(Snapshot, ADraggedRowCarriesEveryEntryOrOnlyItselfAndItsOwnWindowRefusesIt)
     DWORD effect = DROPEFFECT_COPY;  // and afterwards it takes drops again
     EXPECT_EQ(uidad_interface(f.state()->dropTarget)->DragOver(0, POINTL{}, &effect), S_OK);
     EXPECT_EQ(effect, DWORD{DROPEFFECT_COPY});
+}
+
+// A shell drop of one snapshot file opens it; a broken one is said after the drop, a plain file is a drop.
+TEST(Snapshot, AShellDropOfASnapshotFileOpensIt) {
+    MainWindowFixture f;
+    EntryTable* table = &f.state()->entries;
+    const std::wstring dir = folder(), good = dir + L"\\dropped.clipnook", bad = dir + L"\\bad.clipnook";
+    entry_add_ascii_table(table);
+    const Rows saved = rows_of(table);
+    wchar_t why[kSnapshotWhyCapacity];
+    ASSERT_TRUE(snapshot_save(table, good.c_str(), why));
+    Bytes broken = file_bytes(good);
+    broken[8] = 9;  // an unknown version
+    write_file(bad, broken);
+    const struct { std::wstring path; const wchar_t* title; size_t rows; bool refused; } cases[] = {
+        {good, L"Clipnook [Snapshot dropped.clipnook]", 1, false},
+        {bad, L"Clipnook [Snapshot dropped.clipnook]", 1, true},  // the list is kept
+        {dir + L"\\..\\", L"Clipnook [Dropped Object]", 1, false},  // not a snapshot: the drop's own formats
+    };
+    for (const auto& c : cases) {
+        DROPFILES head{sizeof head, {0, 0}, FALSE, TRUE};
+        Bytes drop(reinterpret_cast<BYTE*>(&head), reinterpret_cast<BYTE*>(&head + 1));
+        const BYTE* name = reinterpret_cast<const BYTE*>(c.path.c_str());
+        drop.insert(drop.end(), name, name + 2 * (c.path.size() + 1));
+        drop.insert(drop.end(), {0, 0});
+        TestDataObject obj;
+        obj.add(formatetc(CF_HDROP, TYMED_HGLOBAL), Answer::Block, drop);
+        main_capture_drop(f.state(), &obj);
+        EXPECT_EQ(window_text(f.window), c.title);
+        EXPECT_EQ(rows_of(table).size(), c.rows);
+        if (c.title[10] == L'S') {
+            EXPECT_EQ(rows_of(table), saved);
+        }
+        MSG said{};
+        ASSERT_EQ(PeekMessageW(&said, f.window, WM_CLIPNOOK_REFUSED, WM_CLIPNOOK_REFUSED, PM_REMOVE) != 0, c.refused);
+        if (!c.refused) continue;
+        EXPECT_NE(std::wstring(reinterpret_cast<wchar_t*>(said.lParam)).find(L"bad.clipnook"), std::wstring::npos);
+        std::free(reinterpret_cast<void*>(said.lParam));
+    }
 }
