@@ -67,9 +67,11 @@ if(CLIPNOOK_WIN_TESTS)
     set_tests_properties(win_${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 300)
   endforeach()
 
-  # The layout at 150 %: the same cases in a second prefix whose screen has 144 DPI.
+  # The layout at 150 %: the same cases in a second prefix whose screen has 144 DPI,
+  # on an X display of its own: two Wine sessions on one display share its
+  # selections and desktop, and the second one's end must not touch the first.
   add_test(NAME win_app_test_144dpi
-    COMMAND env -u CLIPNOOK_WINE_SESSION -u WINEPREFIX CLIPNOOK_WINE_DPI=144 CLIPNOOK_EXPECT_DPI=144
+    COMMAND env -u CLIPNOOK_WINE_SESSION -u WINEPREFIX -u DISPLAY CLIPNOOK_WINE_DPI=144 CLIPNOOK_EXPECT_DPI=144
             ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh $<TARGET_FILE:win_app_test> --gtest_filter=HighDpi.*)
   set_tests_properties(win_app_test_144dpi PROPERTIES RUN_SERIAL TRUE TIMEOUT 300)
 
