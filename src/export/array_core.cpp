@@ -251,8 +251,16 @@ std::size_t array_text_write(const ArrayNotation& notation, const unsigned char*
         const unsigned char* b = bytes;
         std::size_t remaining = count;
         // Every line but the last: its bytes, the last one joined to the next line.
+        // While a whole line of full strides fits before the end, an entry of
+        // one chunk (every notation's byte and separator) is one fixed copy.
+        const std::ptrdiff_t lineRoom = static_cast<std::ptrdiff_t>((plan.perLine + 1) * kStride);
         while (remaining > plan.perLine) {
-            for (std::size_t k = 0; k + 1 < plan.perLine; ++k) p = put_entry(p, table + b[k] * kStride, entry, end);
+            if (entry <= kChunk && end - p >= lineRoom) {
+                for (std::size_t k = 0; k + 1 < plan.perLine; ++k, p += entry)
+                    std::memcpy(p, table + b[k] * kStride, kChunk);
+            } else {
+                for (std::size_t k = 0; k + 1 < plan.perLine; ++k) p = put_entry(p, table + b[k] * kStride, entry, end);
+            }
             p = put_entry(p, ends + b[plan.perLine - 1] * kStride, lineEnd, end);
             b += plan.perLine;
             remaining -= plan.perLine;
