@@ -366,31 +366,22 @@ TEST(Snapshot, AShellDropOfASnapshotFileOpensIt) {
     wchar_t why[kSnapshotWhyCapacity];
     ASSERT_TRUE(snapshot_save(table, good.c_str(), why));
     Bytes broken = file_bytes(good);
-    broken[8] = 9;  // an unknown version
-    write_file(bad, broken);
-    const struct { std::wstring path; const wchar_t* title; size_t rows; bool refused; } cases[] = {
-        {good, L"Clipnook [Snapshot dropped.clipnook]", 1, false},
-        {bad, L"Clipnook [Snapshot dropped.clipnook]", 1, true},  // the list is kept
-        {dir + L"\\..\\", L"Clipnook [Dropped Object]", 1, false},  // not a snapshot: the drop's own formats
-    };
-    for (const auto& c : cases) {
+    write_file(bad, (broken[8] = 9, broken));  // an unknown version
+    for (const std::wstring& path : {good, bad, dir + L"\\..\\"}) {
         DROPFILES head{sizeof head, {0, 0}, FALSE, TRUE};
         Bytes drop(reinterpret_cast<BYTE*>(&head), reinterpret_cast<BYTE*>(&head + 1));
-        const BYTE* name = reinterpret_cast<const BYTE*>(c.path.c_str());
-        drop.insert(drop.end(), name, name + 2 * (c.path.size() + 1));
-        drop.insert(drop.end(), {0, 0});
+        const BYTE* name = reinterpret_cast<const BYTE*>(path.c_str());
+        drop.insert(drop.end(), name, name + 2 * (path.size() + 1));
+        drop.insert(drop.end(), {0, 0});  // the list's end
         TestDataObject obj;
         obj.add(formatetc(CF_HDROP, TYMED_HGLOBAL), Answer::Block, drop);
         main_capture_drop(f.state(), &obj);
-        EXPECT_EQ(window_text(f.window), c.title);
-        EXPECT_EQ(rows_of(table).size(), c.rows);
-        if (c.title[10] == L'S') {
-            EXPECT_EQ(rows_of(table), saved);
-        }
+        EXPECT_EQ(window_text(f.window), path == dir + L"\\..\\" ? L"Clipnook [Dropped Object]" : L"Clipnook [Snapshot dropped.clipnook]");
+        EXPECT_TRUE(path != good || rows_of(table) == saved);
         MSG said{};
-        ASSERT_EQ(PeekMessageW(&said, f.window, WM_CLIPNOOK_REFUSED, WM_CLIPNOOK_REFUSED, PM_REMOVE) != 0, c.refused);
-        if (!c.refused) continue;
-        EXPECT_NE(std::wstring(reinterpret_cast<wchar_t*>(said.lParam)).find(L"bad.clipnook"), std::wstring::npos);
-        std::free(reinterpret_cast<void*>(said.lParam));
+        ASSERT_EQ(PeekMessageW(&said, f.window, WM_CLIPNOOK_REFUSED, WM_CLIPNOOK_REFUSED, PM_REMOVE) != 0, path == bad);
+        const std::wstring text = path == bad ? reinterpret_cast<wchar_t*>(said.lParam) : L"bad.clipnook";
+        EXPECT_NE(text.find(L"bad.clipnook"), std::wstring::npos);
+        if (path == bad) std::free(reinterpret_cast<void*>(said.lParam));
     }
 }

@@ -5,7 +5,6 @@
 #pragma once
 #include "app/main_state.h"
 
-#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
 #include <gtest/gtest.h>
@@ -108,7 +107,6 @@ public:
         }
         return all;
     }
-    bool has_line(const std::string& line) const { return ("\n" + raw()).find("\n" + line + "\n") != std::string::npos; }
     // Log records without their tick count: "<letter> <tag padded to 15> <message>".
     std::vector<std::string> records() const {
         std::vector<std::string> out;
