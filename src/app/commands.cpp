@@ -5,7 +5,7 @@
 #include "app/commands.h"
 #include "app/capture.h"
 #include "app/status_bar.h"
-#include "app/inspector_pane.h"
+#include "app/values_pane.h"
 #include "app/commands_core.h"
 #include "app/dialogs.h"
 #include "base/log.h"

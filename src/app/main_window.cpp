@@ -3,7 +3,7 @@
 #include "app/main_state.h"
 #include "app/capture.h"
 #include "app/commands.h"
-#include "app/inspector_pane.h"
+#include "app/values_pane.h"
 #include "app/status_bar.h"
 #include "app/resource_ids.h"
 #include "base/dpi.h"
@@ -14,7 +14,7 @@
 #include "entries/entries.h"
 #include "hexdump/uihexdump.h"
 #include "snapshot/snapshot.h"
-#include "inspector/inspector.h"
+#include "values/values_view.h"
 #include "splitter/splitter.h"
 
 #include <commctrl.h>

@@ -3,7 +3,7 @@
 // block size, so no count or offset can wrap past a check.
 #include "viewer/formats_core.h"
 #include "base/utf16.h"
-#include "inspector/inspector_core.h"
+#include "values/values_core.h"
 
 #include <algorithm>
 #include <cstdarg>

@@ -4,7 +4,7 @@
 #include "export/array_core.h"
 #include "hexdump/find_core.h"
 #include "hexdump/hexdump_core.h"
-#include "inspector/inspector_core.h"
+#include "values/values_core.h"
 #include "snapshot/snapshot_core.h"
 #include "uiform/uiform_core.h"
 #include "viewer/dib_core.h"

@@ -1,13 +1,13 @@
 // The inspector's place: a vertical splitter takes the dump's pane of the
 // inner splitter and shares it between the dump and the inspector; turned
 // off, the dump has the pane to itself again.
-#include "app/inspector_pane.h"
+#include "app/values_pane.h"
 
 #include "app/main_state.h"
 #include "app/status_bar.h"
 #include "base/win_raii.h"
 #include "hexdump/uihexdump.h"
-#include "inspector/inspector.h"
+#include "values/values_view.h"
 #include "splitter/splitter.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 // The data inspector's rows at a few positions, up to and past the block end.
-#include "inspector/inspector_core.h"
+#include "values/values_core.h"
 
 #include <gtest/gtest.h>
 

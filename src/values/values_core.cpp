@@ -1,6 +1,6 @@
 // Values of the data inspector. Numbers are put together byte by byte, so the
 // result is the same on every host whatever its own byte order.
-#include "inspector/inspector_core.h"
+#include "values/values_core.h"
 #include "base/utf16.h"
 
 #include <charconv>

@@ -1,8 +1,8 @@
 // The UIInspector window: a report list view filling its client area. The
 // rows' names are written once; a new position changes only the values, so
 // the list neither flickers nor loses its scroll position as the caret moves.
-#include "inspector/inspector.h"
-#include "inspector/inspector_core.h"
+#include "values/values_view.h"
+#include "values/values_core.h"
 
 #include "base/local_time.h"
 

@@ -1,12 +1,12 @@
 // The data inspector in the real main window: shown beside the dump by its command, its values at the caret as the
 // caret moves (by message and by key), dashes past the end, and the dump's pane given back when it is turned off.
 #include "win_test.h"
-#include "app/inspector_pane.h"
+#include "app/values_pane.h"
 #include "app/resource_ids.h"
 #include "base/win_raii.h"
 #include "entries/entries.h"
 #include "hexdump/uihexdump.h"
-#include "inspector/inspector.h"
+#include "values/values_view.h"
 #include "splitter/splitter.h"
 
 #include <commctrl.h>
