@@ -169,7 +169,6 @@ LRESULT on_create(HWND window) {
 
 void on_destroy(HWND window, MainWindowState* state) {
     main_set_watching(state, false);
-    KillTimer(window, kStatusTimer);
     main_capture_cancel(state);
     uidad_drop_unregister(window, &state->dropTarget);
     entry_table_free(&state->entries);
@@ -287,7 +286,10 @@ LRESULT CALLBACK main_wndproc(HWND window, UINT message, WPARAM wParam, LPARAM l
         if (reinterpret_cast<const NMHDR*>(lParam)->code == LVN_ITEMCHANGED) on_list_item_changed(state);
         if (reinterpret_cast<const NMHDR*>(lParam)->code == LVN_BEGINDRAG)
             on_list_begin_drag(state, reinterpret_cast<const NMLISTVIEW*>(lParam)->iItem);
-        if (reinterpret_cast<const NMHDR*>(lParam)->code == UIHDN_SELCHANGED) main_inspector_refresh(state);
+        if (reinterpret_cast<const NMHDR*>(lParam)->code == UIHDN_SELCHANGED) {
+            main_inspector_refresh(state);
+            main_status_refresh(state);
+        }
         break;
     case WM_DRAWITEM:
         on_draw_item(state, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -304,7 +306,6 @@ LRESULT CALLBACK main_wndproc(HWND window, UINT message, WPARAM wParam, LPARAM l
         return 0;
     case WM_TIMER:
         if (wParam == kCaptureTimer) main_on_capture_timer(state);
-        if (wParam == kStatusTimer) main_status_refresh(state);
         return 0;
     case WM_CLIPBOARDUPDATE:
         main_on_clipboard_update(state);

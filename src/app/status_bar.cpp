@@ -1,6 +1,6 @@
 // The status bar. Its texts are rebuilt from the entry table and the dump
-// whenever something may have changed them; the dump's selection is asked for
-// a few times a second while the bar is shown. A note (a search that wrapped)
+// whenever something may have changed them, the selection part each time the
+// dump says its selection changed (UIHDN_SELCHANGED). A note (a search that wrapped)
 // takes the source's place until the next capture or search.
 #include "app/status_bar.h"
 #include "base/dpi_core.h"
@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr UINT kSelectionPollMs = 200;
 
 unsigned long long table_bytes(const EntryTable* table) {
     unsigned long long bytes = 0;
@@ -56,8 +55,6 @@ void main_set_status_bar(MainWindowState* state, bool on) {
                                            state->window, nullptr, g_instance, nullptr);
     if (!state->statusBar) return;
     ShowWindow(state->statusBar, on ? SW_SHOW : SW_HIDE);
-    if (on) SetTimer(state->window, kStatusTimer, kSelectionPollMs, nullptr);
-    else KillTimer(state->window, kStatusTimer);
     main_layout(state);
     main_status_refresh(state);
 }

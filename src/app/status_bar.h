@@ -6,7 +6,6 @@
 
 struct MainWindowState;
 
-constexpr UINT_PTR kStatusTimer = 0xC2;
 
 void main_set_status_bar(MainWindowState* state, bool on);
 // The facts of the capture (or file list) just made; logged instead while the bar is off.
