@@ -1,6 +1,7 @@
 // Whole files and the ASCII table as entries, and the open-file dialog.
 #include "entries/entries.h"
 #include "entries/entries_core.h"
+#include "base/lazy_dll.h"
 #include "base/win_raii.h"
 
 #include <commdlg.h>
@@ -43,7 +44,7 @@ bool entry_choose_file(HWND window, const wchar_t* title) {
     ofn.nMaxFile = 260;
     ofn.lpstrTitle = title;
     ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    return GetOpenFileNameW(&ofn) != FALSE;
+    return lazy_get_open_file_name(&ofn) != FALSE;
 }
 
 void entry_add_file(EntryTable* table, const wchar_t* path) {

@@ -3,6 +3,7 @@
 #include "export/export.h"
 
 #include "base/center.h"
+#include "base/lazy_dll.h"
 #include "base/log.h"
 #include "base/win_raii.h"
 #include "entries/entries.h"
@@ -166,12 +167,12 @@ int save_file_dialog(HWND owner, const wchar_t* title, wchar_t* path, const wcha
     ofn.lpstrDefExt = L"";
     ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN | OFN_NOCHANGEDIR |
                 OFN_ENABLEHOOK | (showHelp ? OFN_SHOWHELP : 0);
-    if (GetSaveFileNameW(&ofn)) {
+    if (lazy_get_save_file_name(&ofn)) {
         lstrcpynW(path, chosen, MAX_PATH);
         if (filterIndex) *filterIndex = static_cast<int>(ofn.nFilterIndex);
         return 0;
     }
-    return CommDlgExtendedError() == 0 ? 1 : -1;
+    return lazy_comm_dlg_extended_error() == 0 ? 1 : -1;
 }
 
 namespace {

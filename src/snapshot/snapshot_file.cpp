@@ -3,6 +3,7 @@
 // that does not check out from its first byte to its last.
 #include "snapshot/snapshot.h"
 #include "snapshot/snapshot_core.h"
+#include "base/lazy_dll.h"
 
 #include "base/log.h"
 #include "base/win_raii.h"
@@ -137,7 +138,7 @@ bool snapshot_choose_path(HWND owner, wchar_t* path, std::size_t capacity) {
     ofn.lpstrTitle = L"Save snapshot";
     ofn.lpstrDefExt = L"clipnook";
     ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    return GetSaveFileNameW(&ofn) != FALSE;
+    return lazy_get_save_file_name(&ofn) != FALSE;
 }
 
 bool snapshot_save(const EntryTable* table, const wchar_t* path, wchar_t* why) {

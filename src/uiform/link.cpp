@@ -1,5 +1,6 @@
 #include "uiform/link.h"
 #include "uiform/link_core.h"
+#include "base/lazy_dll.h"
 #include "base/win_raii.h"
 
 #include <commctrl.h>
@@ -246,7 +247,7 @@ BOOL link_open(HWND dialog, int id, INT_PTR* result) {
         SendMessageW(s->tooltip, TTM_ACTIVATE, TRUE, 0);
     }
     HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    INT_PTR code = reinterpret_cast<INT_PTR>(ShellExecuteW(dialog, L"open", s->address, nullptr, nullptr, SW_SHOWNORMAL));
+    INT_PTR code = reinterpret_cast<INT_PTR>(lazy_shell_execute(dialog, L"open", s->address, nullptr, nullptr, SW_SHOWNORMAL));
     SetCursor(previous ? previous : LoadCursorW(nullptr, IDC_ARROW));
     if (result) *result = code;
     return code > 32;

@@ -2,6 +2,7 @@
 // shared by all forms, OK with read-back, and the tree dump.
 #include "uiform/uiform.h"
 #include "uiform/background.h"
+#include "base/lazy_dll.h"
 #include "base/center.h"
 
 #include <cstdio>
@@ -310,8 +311,8 @@ int uiform_update_item(HWND dialog, int id) {
         wchar_t path[260];
         lstrcpynW(path, file->path, 260);
         HICON icon = nullptr;
-        if (n->flags & UIF_READONLY) ExtractIconExW(path, file->index, nullptr, &icon, 1);
-        else ExtractIconExW(path, file->index, &icon, nullptr, 1);
+        if (n->flags & UIF_READONLY) lazy_extract_icon_ex(path, file->index, nullptr, &icon, 1);
+        else lazy_extract_icon_ex(path, file->index, &icon, nullptr, 1);
         if (!icon) break;
         // Extracted icons are ours to destroy, unlike the shared loaded ones;
         // the control keeps the one it shows until it is replaced or destroyed.

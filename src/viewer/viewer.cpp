@@ -4,6 +4,7 @@
 // not end in a zero, and an edit may free or resize the buffer it holds.
 #include "viewer/viewer.h"
 #include "viewer/formats_core.h"
+#include "base/lazy_dll.h"
 #include "viewer/viewer_draw.h"
 #include "viewer/viewer_text_core.h"
 #include "base/local_time.h"
@@ -182,14 +183,14 @@ std::vector<std::u16string> id_list_names(const uint8_t* bytes, size_t size) {
     const auto* parent = reinterpret_cast<PCIDLIST_ABSOLUTE>(bytes + cida.lists[0].offset);
     for (size_t i = 0; i < cida.lists.size(); ++i) {
         const auto* child = reinterpret_cast<PCUIDLIST_RELATIVE>(bytes + cida.lists[i].offset);
-        PIDLIST_ABSOLUTE combined = i ? ILCombine(parent, child) : ILClone(parent);
+        PIDLIST_ABSOLUTE combined = i ? lazy_il_combine(parent, child) : lazy_il_clone(parent);
         PWSTR name = nullptr;
-        if (combined && SUCCEEDED(SHGetNameFromIDList(combined, SIGDN_NORMALDISPLAY, &name)) && name)
+        if (combined && SUCCEEDED(lazy_sh_get_name_from_id_list(combined, SIGDN_NORMALDISPLAY, &name)) && name)
             names.emplace_back(reinterpret_cast<const char16_t*>(name));
         else
             names.emplace_back(u"(no name)");
         CoTaskMemFree(name);
-        ILFree(combined);
+        lazy_il_free(combined);
     }
     return names;
 }
