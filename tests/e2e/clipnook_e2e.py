@@ -89,6 +89,11 @@ class Program:
             f.write(data)
         return os.path.join(self.dir, name)
 
+    def log(self):
+        """What its log file holds so far (the marker ".log" turns it on)."""
+        with open(self.marker + ".log", encoding="latin-1", newline="") as f:
+            return f.read()
+
     def start(self, *args):
         """Starts it; answers its main window once shown."""
         self.proc = subprocess.Popen([WINE, self.exe, *args], cwd=os.path.dirname(self.exe),

@@ -4,6 +4,8 @@
 //                for the second offer it says "sleeping" and answers 20 s later ("woke")
 //   drag X Y     a window at X,Y, then "ready"; a press in it drags the offers: "pressed",
 //                "over" once a target takes them, then "dropped hr=<hex> effect=<n>"
+//   target X Y   a window at X,Y that takes drops, then "ready"; "entered" when a drag
+//                comes in, and on the drop one "format" line per format offered, then "dropped"
 //   rows         the main window's title, then per row its six cells and the bytes the hex
 //                dump holds once the row is selected (it is selected for that)
 //   command ID   sends WM_COMMAND ID to the main window; returns once it is handled
@@ -136,17 +138,57 @@ int own() {
     return pump(CloseClipboard());
 }
 
+// "format\t<name or #id>\t<hex>": the bytes of a global block, none for any other handle.
+void print_format(UINT f, HGLOBAL h) {
+    char name[256];
+    if (!GetClipboardFormatNameA(f, name, 256)) std::snprintf(name, 256, "#%u", f);
+    void* p = h ? GlobalLock(h) : nullptr;
+    std::printf("format\t%s\t", name), print_hex(static_cast<char*>(p), p ? GlobalSize(h) : 0), std::puts("");
+    if (p) GlobalUnlock(h);
+}
+
 int read() {
     if (!OpenClipboard(nullptr)) return 3;
-    for (UINT f = EnumClipboardFormats(0); f; f = EnumClipboardFormats(f)) {
-        char name[256];
-        if (!GetClipboardFormatNameA(f, name, 256)) std::snprintf(name, 256, "#%u", f);
-        HANDLE h = f == CF_BITMAP || f == CF_PALETTE || f == CF_ENHMETAFILE || f == CF_METAFILEPICT ? 0 : GetClipboardData(f);
-        void* p = h ? GlobalLock(h) : nullptr;
-        std::printf("format\t%s\t", name), print_hex(static_cast<char*>(p), p ? GlobalSize(h) : 0), std::puts("");
-        if (p) GlobalUnlock(h);
-    }
+    for (UINT f = EnumClipboardFormats(0); f; f = EnumClipboardFormats(f))
+        print_format(f, f == CF_BITMAP || f == CF_PALETTE || f == CF_ENHMETAFILE || f == CF_METAFILEPICT ? 0 : GetClipboardData(f));
     return !CloseClipboard();
+}
+
+// Takes a copy of whatever comes and says every format's bytes once it is dropped.
+struct Target final : IDropTarget {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
+        *out = id == IID_IUnknown || id == IID_IDropTarget ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+        return std::puts("entered"), *effect &= DROPEFFECT_COPY, S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override { return *effect &= DROPEFFECT_COPY, S_OK; }
+    HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+        IEnumFORMATETC* list = nullptr;
+        FORMATETC f;
+        for (data->EnumFormatEtc(DATADIR_GET, &list); list && list->Next(1, &f, nullptr) == S_OK; CoTaskMemFree(f.ptd)) {
+            STGMEDIUM m{};
+            bool got = (f.tymed & TYMED_HGLOBAL) && SUCCEEDED(data->GetData(&f, &m));
+            print_format(f.cfFormat, got ? m.hGlobal : nullptr);
+            if (got) ReleaseStgMedium(&m);
+        }
+        if (list) list->Release();
+        std::puts("dropped");
+        PostQuitMessage(0);
+        return *effect &= DROPEFFECT_COPY, S_OK;
+    }
+} g_target;
+
+int target(int x, int y) {
+    OleInitialize(nullptr);
+    WNDCLASSW c{0, DefWindowProcW, 0, 0, nullptr, nullptr, nullptr, GetSysColorBrush(COLOR_WINDOW), nullptr, L"E2ETarget"};
+    HWND w = RegisterClassW(&c) ? CreateWindowExW(WS_EX_TOPMOST, c.lpszClassName, L"E2E Drop Target",
+                                                  WS_POPUP | WS_VISIBLE, x, y, 80, 80, 0, 0, 0, 0) : nullptr;
+    return pump(w && SUCCEEDED(RegisterDragDrop(w, &g_target)));
 }
 
 // The list and the dump (children 1234 and 1235) read and write their own
@@ -195,11 +237,12 @@ int main(int argc, char** argv) {
     HWND main = FindWindowW(L"Clipnook", nullptr);
     if (role == "own") return own();
     if (role == "hang") return hang();
+    if (role == "target" && argc == 4) return target(std::stoi(argv[2]), std::stoi(argv[3]));
     if (role == "drag" && argc == 4) return drag(std::stoi(argv[2]), std::stoi(argv[3]));
     if (role == "rows" && main) return rows(main);
     if (role == "read") return read();
     if (role == "clear") return !(OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard());
     if (role == "command" && argc == 3 && main) return SendMessageW(main, WM_COMMAND, std::stoi(argv[2]), 0), 0;
-    std::fprintf(stderr, "usage: e2e_peer own | drag X Y | rows | command ID (with a main window)\n");
+    std::fprintf(stderr, "usage: e2e_peer own | hang | drag X Y | target X Y | read | clear | rows | command ID (with a main window)\n");
     return 64;
 }

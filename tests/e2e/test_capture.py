@@ -1,5 +1,5 @@
 """Data of other programs reaching the real program: the clipboard another
-program filled, read with F5, and a real OLE drag from another process."""
+program filled, read with F5, and real OLE drags from and to another process."""
 
 import os
 import re
@@ -58,9 +58,7 @@ class Capture(unittest.TestCase):
     def test_watching_reads_every_change_another_program_makes_and_none_of_its_own(self):
         app = Program(self, markers=[(".log", b"")])
         app.start("/watch", win_path(app.write("first.bin", b"first")))
-        def captures():
-            with open(app.marker + ".log", encoding="latin-1") as log:
-                return re.findall(r"Capture: (\d+) formats, \d+ bytes, \d+ ms, source clipboard (\S+)", log.read())
+        captures = lambda: re.findall(r"Capture: (\d+) formats, \d+ bytes, \d+ ms, source clipboard (\S+)", app.log())
         peer("command", IDM_EMPTY_CLIPBOARD)  # its own change: not read
         for n in range(1, 4):
             Peer(self, "own")
@@ -90,8 +88,8 @@ class Capture(unittest.TestCase):
                 self.assertEqual([row[0] for row in rows()[1]], ["ASCII Table"])  # no late row mixed in
                 self.assertEqual(app.exit(), 0)
 
-    def test_save_clear_restore_gives_another_program_the_same_formats_and_bytes(self):
-        owner, app = Peer(self, "own"), Program(self)
+    def test_a_snapshot_saved_restored_opened_and_dragged_out_gives_another_program_the_same_bytes(self):
+        owner, app = Peer(self, "own"), Program(self, markers=[(".log", b"")])
         before, snapshot = peer("read"), win_path(os.path.join(app.dir, "clip.clipnook"))
         run = lambda *args: subprocess.run([WINE, app.exe, *args], capture_output=True, text=True, timeout=60)
         self.assertEqual(run("/save", snapshot).returncode, 0)
@@ -102,9 +100,20 @@ class Capture(unittest.TestCase):
         self.assertTrue(all(["format", {"CF_TEXT": "#1", "CF_DIB": "#8"}.get(n, n), d] in before for n, d in owner.offers))
         failed = run("/restore", win_path(app.write("plain.bin", b"plain")))
         self.assertEqual((failed.returncode, "is not a snapshot" in failed.stderr), (2, True), failed.stderr)
-        app.start(snapshot)  # named on the command line it opens as the list it was
+        wid = app.start(snapshot)  # named on the command line it opens as the list it was
         self.assertEqual(rows()[0], "Clipnook [Snapshot clip.clipnook]")
         self.assertEqual({r[0]: r[6] for r in rows()[1] if r[0] in dict(owner.offers)}, dict(owner.offers))
+        # Its first row, pressed and pulled out onto another program, hands over every entry.
+        x, y, w = (int(v.split("=")[1]) for v in xdotool("getwindowgeometry", "--shell", wid).split()[1:4])
+        target = Peer(self, "target", x + w + 20, y + 40)
+        wait_for("the drop target", lambda: shown("^E2E Drop Target$"))
+        xdotool("mousemove", x + 60, y + 68, "mousedown", 1, "mousemove", x + 80, y + 90)  # below the list's header
+        wait_for("the drag over its own list", lambda: "DragEnter: end dropeffect=0" in app.log())
+        xdotool("mousemove", x + w + 50, y + 70, "mousemove", x + w + 55, y + 75)
+        target.said("entered")
+        xdotool("mouseup", 1)
+        target.said("dropped")
+        self.assertEqual([line.split("\t") for line in target.lines() if line.startswith("format\t")], before)
         self.assertEqual(app.exit(), 0)
 
 

@@ -16,8 +16,7 @@ class Startup(unittest.TestCase):
             ["my data.bin", "-", "(File)", "-", "HGLOBAL", "5", "000174776f"],
             ["plain.txt", "-", "(File)", "-", "HGLOBAL", "1'234", "78" * 1234]]))
         self.assertEqual(app.exit(), 0)
-        with open(app.marker + ".log", "rb") as f:
-            log = f.read().decode("latin-1")
+        log = app.log()
         # Appended to; the banner opens the run and ctime's own newline leaves an empty line.
         self.assertRegex(log, r"^earlier run\r\n\d+ I Main {12}={50}\r\n\d+ I Main {12}Instance started at .+\n\r\n")
         args = [win_path(app.exe), win_path(spaced), "-opt", win_path(plain)]
@@ -29,8 +28,7 @@ class Startup(unittest.TestCase):
         app.start()
         wait_for("the console", lambda: shown("^'clipnook' debug output$"))
         self.assertEqual(app.exit(), 0)
-        with open(app.marker + ".log", "rb") as f:
-            self.assertEqual(f.read(), b"untouched")
+        self.assertEqual(app.log(), "untouched")
 
 
 if __name__ == "__main__":
