@@ -38,6 +38,11 @@ def shown(title_regex):
     return [int(w) for w in xdotool("search", "--onlyvisible", "--name", title_regex).split()]
 
 
+def focused(window):
+    """Waits until X says the window has the keyboard (a key sent before may go elsewhere)."""
+    wait_for("the keyboard focus on %s" % window, lambda: xdotool("getwindowfocus").strip() == str(window))
+
+
 def peer(*args, **popen):
     command = [WINE, os.path.join(BUILD, "e2e", "e2e_peer.exe")] + [str(a) for a in args]
     if popen:

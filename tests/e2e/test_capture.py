@@ -7,11 +7,17 @@ import subprocess
 import unittest
 
 from clipnook_e2e import (IDCANCEL, IDM_ADD_ASCII_TABLE, IDM_EMPTY_CLIPBOARD, IDM_NEW, IDM_OPEN_CLIPBOARD, WINE, Peer,
-                          Program, main, peer, rows, shown, wait_for, win_path, xdotool)
+                          Program, focused, main, peer, rows, shown, wait_for, win_path, xdotool)
 
 
 def offered_row(name, data_hex, media="HGLOBAL"):
     return [name, "All", "CONTENT", "-1", media, str(len(data_hex) // 2), data_hex]
+
+
+def place(window):
+    """X, Y, width and height of the window on the screen."""
+    got = dict(v.split("=") for v in xdotool("getwindowgeometry", "--shell", window).split())
+    return [int(got[k]) for k in ("X", "Y", "WIDTH", "HEIGHT")]
 
 
 class Capture(unittest.TestCase):
@@ -19,15 +25,14 @@ class Capture(unittest.TestCase):
         """The program with a file entry (nothing captured at start) and its place on the screen."""
         app = Program(self)
         wid = app.start(win_path(app.write("first.bin", b"first")))
-        place = dict(v.split("=") for v in xdotool("getwindowgeometry", "--shell", wid).split())
-        return app, wid, [int(place[k]) for k in ("X", "Y", "WIDTH", "HEIGHT")]
+        return app, wid, place(wid)
 
     def test_f5_lists_the_clipboard_another_program_filled(self):
         app, wid, (x, y, w, h) = self.start()
         owner = Peer(self, "own")
-        # A click gives the window the keyboard; the key goes once X says it has it.
+        # A click gives the window the keyboard.
         xdotool("mousemove", x + w // 2, y + h - 30, "click", 1)
-        wait_for("the keyboard focus", lambda: xdotool("getwindowfocus").strip() == str(wid))
+        focused(wid)
         xdotool("key", "F5")
         # Wine's clipboard object offers a stream as well, and CF_DIB with no medium
         # at all: its row says so (the drop shows a DIB's bytes).
@@ -102,9 +107,19 @@ class Capture(unittest.TestCase):
         self.assertEqual((failed.returncode, "is not a snapshot" in failed.stderr), (2, True), failed.stderr)
         wid = app.start(snapshot)  # named on the command line it opens as the list it was
         self.assertEqual(rows()[0], "Clipnook [Snapshot clip.clipnook]")
-        self.assertEqual({r[0]: r[6] for r in rows()[1] if r[0] in dict(owner.offers)}, dict(owner.offers))
+        opened = rows()
+        self.assertEqual({r[0]: r[6] for r in opened[1] if r[0] in dict(owner.offers)}, dict(owner.offers))
+        x, y, w, _ = place(wid)
+        peer("command", IDM_NEW)  # and chosen with Ctrl+O as the same list
+        self.assertEqual(rows()[1], [])
+        xdotool("mousemove", x + w // 2, y + 150, "click", 1)
+        focused(wid)
+        xdotool("key", "ctrl+o")
+        box = wait_for("the open dialog", lambda: shown("^New List from File$"))[0]
+        focused(box)
+        xdotool("type", snapshot), xdotool("key", "Return")
+        self.assertEqual(wait_for("the list", lambda: (r := rows())[0].startswith("Clipnook [Snapshot") and r), opened)
         # Its first row, pressed and pulled out onto another program, hands over every entry.
-        x, y, w = (int(v.split("=")[1]) for v in xdotool("getwindowgeometry", "--shell", wid).split()[1:4])
         target = Peer(self, "target", x + w + 20, y + 40)
         wait_for("the drop target", lambda: shown("^E2E Drop Target$"))
         xdotool("mousemove", x + 60, y + 68, "mousedown", 1, "mousemove", x + 80, y + 90)  # below the list's header
