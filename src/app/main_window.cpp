@@ -161,9 +161,9 @@ LRESULT on_create(HWND window) {
     static const FORMATETC no_formats[1] = {};
     uidad_drop_register(window, &state->dropTarget, no_formats, DropHandler{capture_drop, state});
 
-    HWND first = GetNextDlgTabItem(window, nullptr, FALSE);
-    PostMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
-    SetFocus(first);
+    // The first activation hands it the focus: focusing a child now would
+    // activate the hidden window, and showing it activates it once more.
+    state->focusWindow = GetNextDlgTabItem(window, nullptr, FALSE);
     return 0;
 }
 

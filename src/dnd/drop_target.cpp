@@ -21,6 +21,7 @@ struct DropTarget final : public IDropTarget {
     FORMATETC* formatList;
     DropHandler handler;
     bool ownDrag;  // the window's own drag is running
+    bool helperAsked;  // the shell's helper is made when the first drag comes in
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         return uidad_IDropTarget_QueryInterface(this, iid, out);
@@ -75,6 +76,7 @@ HRESULT uidad_IDropTarget_Construct(DropTarget** target, HWND window, const FORM
     self->formatList = nullptr;
     self->handler = handler;
     self->ownDrag = false;
+    self->helperAsked = false;
 
     SIZE_T count = 1;
     while (formats[count - 1].cfFormat != 0) ++count;
@@ -85,14 +87,25 @@ HRESULT uidad_IDropTarget_Construct(DropTarget** target, HWND window, const FORM
     }
     CopyMemory(self->formatList, formats, count * sizeof(FORMATETC));
 
+    // Making the helper loads the shell's DLLs, which the window's first paint
+    // does not need: the step is named here, done when a drag first enters.
     log_message(0, kTag, "IDropTargetHelper_Create");
+    *target = self;
+    return S_OK;
+}
+
+namespace {
+
+void ask_for_helper(DropTarget* self) {
+    if (self->helperAsked) return;
+    self->helperAsked = true;
     if (FAILED(IDropTargetHelper_Create(&self->dropHelper)) || !self->dropHelper) {
         self->dropHelper = nullptr;
         log_message(0, kTag, "ERROR: Could not get IDropTargetHelper reference!");
     }
-    *target = self;
-    return S_OK;
 }
+
+}  // namespace
 
 HRESULT uidad_IDropTarget_QueryInterface(DropTarget* self, REFIID iid, void** out) {
     log_message(0, kTag, "uidad_IDropTarget_QueryInterface");
@@ -126,6 +139,7 @@ ULONG uidad_IDropTarget_Release(DropTarget* self) {
 HRESULT uidad_IDropTarget_DragEnter(DropTarget* self, IDataObject* data, DWORD, POINTL pt, DWORD* effect) {
     if (!effect) return E_INVALIDARG;
     log_message(0, kTag, "uidad_IDropTarget_DragEnter: start dropeffect=%lX", *effect);
+    ask_for_helper(self);
     if (self->dropHelper) {
         POINT p{pt.x, pt.y};
         self->dropHelper->DragEnter(self->window, data, &p, *effect);
