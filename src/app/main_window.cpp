@@ -38,6 +38,16 @@ const ColumnSpec kColumns[] = {
     {L"Media Types", 118, LVCFMT_LEFT},      {L"HG. Size", 70, LVCFMT_RIGHT},
 };
 
+const DWORD kDumpStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | UIHDS_HEADER | UIHDS_NOHEADERBUTTONS;
+const int kClientHeight = 486;  // at 96 DPI
+
+// The window's size for a dump of `width` at `dpi`.
+SIZE window_size(int width, int dpi) {
+    RECT r{0, 0, width, dpi_scale(kClientHeight, dpi)};
+    dpi_adjust_window_rect(&r, WS_OVERLAPPEDWINDOW, true, 0, dpi);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
 HWND create_child(HWND parent, const wchar_t* cls, DWORD ex_style, DWORD style, int x, int y, int w, int h,
                   int id, bool ansi = false) {
     if (ansi)
@@ -148,10 +158,7 @@ LRESULT on_create(HWND window) {
     if (!state->listView) return -1;
     table.listView = state->listView;
     setup_list_view(state);
-    viewer.hexDump = create_child(window, UIHEXDUMP_CLASS, WS_EX_CLIENTEDGE,
-                                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | UIHDS_HEADER |
-                                      UIHDS_NOHEADERBUTTONS,
-                                  0, 0, 0, 0, IDC_HEXDUMP);
+    viewer.hexDump = create_child(window, UIHEXDUMP_CLASS, WS_EX_CLIENTEDGE, kDumpStyle, 0, 0, 0, 0, IDC_HEXDUMP);
     if (!viewer.hexDump) return -1;
     SendMessageW(viewer.outerSplitter, UISPM_SETPANES, reinterpret_cast<WPARAM>(state->innerSplitter),
                  reinterpret_cast<LPARAM>(viewer.viewerPane));
@@ -341,17 +348,24 @@ ATOM main_register_class(HINSTANCE instance) {
     return RegisterClassExW(&wc);
 }
 
+// Made at the size the dump asks for on the primary screen, where a default
+// position puts it: sizing it again once the dump exists would cost another
+// round of window messages and a resize of its X window.
 HWND main_create_window(HINSTANCE instance) {
-    return CreateWindowExW(0, main_class_name, L"Clipnook", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
-                           nullptr, nullptr, instance, nullptr);
+    const int dpi = dpi_of_system();
+    const SIZE size = window_size(uihexdump_first_ideal_width(dpi, kDumpStyle, WS_EX_CLIENTEDGE), dpi);
+    return CreateWindowExW(0, main_class_name, L"Clipnook", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, size.cx,
+                           size.cy, nullptr, nullptr, instance, nullptr);
 }
 
 void main_size_to_hexdump(HWND window) {
     MainWindowState* state = main_state(window);
-    int width = static_cast<int>(SendMessageW(state->viewer.hexDump, UIHDM_GETIDEALWIDTH, 0, 0));
-    RECT r{0, 0, width, dpi_scale(486, state->dpi)};
-    dpi_adjust_window_rect(&r, WS_OVERLAPPEDWINDOW, true, 0, state->dpi);
-    SetWindowPos(window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+    const int width = static_cast<int>(SendMessageW(state->viewer.hexDump, UIHDM_GETIDEALWIDTH, 0, 0));
+    const SIZE size = window_size(width, state->dpi);
+    RECT now;
+    GetWindowRect(window, &now);
+    if (now.right - now.left != size.cx || now.bottom - now.top != size.cy)
+        SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
 }
 
 void main_register_formats() { entry_register_formats(); }

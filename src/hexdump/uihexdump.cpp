@@ -51,23 +51,37 @@ HFONT uihexdump_make_dump_font(HDC dc, LONG height, const wchar_t* face) {
 
 namespace {
 
+// A new control's layout: 16 bytes per row in groups of 4, two hex digits each.
+constexpr int kFirstBytesPerRow = 16, kFirstGroupSize = 4, kFirstDigitsPerByte = 2;
+
 void on_size(HexDumpState* s);
+
+// The dump font at a density, selected into `dc` by the caller's guard, and its
+// character cell. The stock font is made for the system's density; the window
+// may sit on a screen of another.
+HFONT make_font_for(HDC dc, int dpi, LONG* height, SIZE* cell) {
+    LOGFONTW gui{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui);
+    *height = dpi_rescale(gui.lfHeight, dpi, dpi_of_system());
+    HFONT font = uihexdump_make_dump_font(dc, *height, L"Courier New");
+    SelectGuard sel(dc, font);
+    *cell = SIZE{};
+    GetTextExtentPoint32W(dc, L".", 1, cell);
+    if (cell->cx <= 0) cell->cx = 8;
+    if (cell->cy <= 0) cell->cy = 16;
+    return font;
+}
 
 bool create_fonts(HexDumpState* s, int dpi) {
     WindowDC dc(s->hwnd);
     if (!dc) return false;
-    // The stock font is made for the system's density; the window may sit on
-    // a screen of another.
-    LOGFONTW gui{};
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui);
-    gui.lfHeight = dpi_rescale(gui.lfHeight, dpi, dpi_of_system());
-    s->dumpFont = uihexdump_make_dump_font(dc.get(), gui.lfHeight, L"Courier New");
+    LONG height = 0;
+    SIZE cell;
+    s->dumpFont = make_font_for(dc.get(), dpi, &height, &cell);
     SelectGuard sel(dc.get(), s->dumpFont);
-    SIZE cell{};
-    GetTextExtentPoint32W(dc.get(), L".", 1, &cell);
-    s->cellWidth = cell.cx > 0 ? cell.cx : 8;
-    s->cellHeight = cell.cy > 0 ? cell.cy : 16;
-    log_message(0, kHexDumpTag, "Font: Height=%ld cell_w=%ld cell_h=%ld", static_cast<long>(gui.lfHeight),
+    s->cellWidth = cell.cx;
+    s->cellHeight = cell.cy;
+    log_message(0, kHexDumpTag, "Font: Height=%ld cell_w=%ld cell_h=%ld", static_cast<long>(height),
                 static_cast<long>(s->cellWidth), static_cast<long>(s->cellHeight));
     TEXTMETRICA tm{};
     GetTextMetricsA(dc.get(), &tm);
@@ -99,12 +113,12 @@ LRESULT on_nccreate(HWND w, const CREATESTRUCTW* cs) {
     create_fonts(s, dpi_of_window(w));
     s->style = static_cast<unsigned>(cs->style);
     s->exStyle = static_cast<unsigned>(cs->dwExStyle);
-    s->bytesPerRow = 16;
-    s->groupSize = 4;
+    s->bytesPerRow = kFirstBytesPerRow;
+    s->groupSize = kFirstGroupSize;
     s->decimalOffset = 0;
     s->dumpRadix = 16;
     s->copyOffset = s->copyDump = s->copyAscii = s->extendedAscii = 1;
-    s->digitsPerByte = 2;
+    s->digitsPerByte = kFirstDigitsPerByte;
     if (s->style & UIHDS_HEADER) uihexdump_create_header(s, cs->hInstance);
     return TRUE;
 }
@@ -173,11 +187,15 @@ LRESULT on_ensurecaretvisible(HexDumpState* s) {
     return 1;
 }
 
-LRESULT on_idealwidth(HexDumpState* s) {
-    RECT r{0, 0, s->totalWidth + GetSystemMetrics(SM_CXVSCROLL), 0};
-    if (s->totalWidth == 0) r.right = hexdump_total_width(uihexdump_geometry(s)) + GetSystemMetrics(SM_CXVSCROLL);
-    AdjustWindowRectEx(&r, s->style, FALSE, s->exStyle);
+// The columns, a vertical bar and the control's frame.
+int ideal_width(int columns, DWORD style, DWORD exStyle) {
+    RECT r{0, 0, columns + GetSystemMetrics(SM_CXVSCROLL), 0};
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
     return r.right - r.left;
+}
+
+LRESULT on_idealwidth(HexDumpState* s) {
+    return ideal_width(s->totalWidth ? s->totalWidth : hexdump_total_width(uihexdump_geometry(s)), s->style, s->exStyle);
 }
 
 FindOptions find_options(UINT flags) {
@@ -274,6 +292,17 @@ LRESULT CALLBACK hexdump_proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 
 
 }  // namespace
+
+int uihexdump_first_ideal_width(int dpi, DWORD style, DWORD exStyle) {
+    WindowDC dc(nullptr);
+    if (!dc) return 0;
+    LONG height = 0;
+    SIZE cell;
+    HFONT font = make_font_for(dc.get(), dpi, &height, &cell);
+    DeleteObject(font);  // a stock one stays: it cannot be deleted
+    const HexGeometry first{static_cast<int>(cell.cx), kFirstDigitsPerByte, kFirstBytesPerRow, kFirstGroupSize};
+    return ideal_width(hexdump_total_width(first), style, exStyle);
+}
 
 ATOM uihexdump_register(HINSTANCE instance) {
     WNDCLASSEXW wc{};

@@ -57,6 +57,10 @@ constexpr UINT UIHDN_SELCHANGED = 0U - 1900U;
 enum : UINT { UIHDM_MENU_FIRST = 1000 };
 
 ATOM uihexdump_register(HINSTANCE instance);
+// What UIHDM_GETIDEALWIDTH answers for a control of this style just made at
+// `dpi`, known before it exists: its parent can be made that wide at once
+// instead of being sized a second time.
+int uihexdump_first_ideal_width(int dpi, DWORD style, DWORD exStyle);
 // True for a window of this class (the commands act on a focused dump).
 bool is_hexdump_window(HWND window);
 void uihexdump_unregister(HINSTANCE instance);

@@ -49,6 +49,11 @@ void expect_scaled(const MainWindowState* s, const int (&columns)[6], int bar, i
 
 // The second prefix runs this at 144 DPI (CLIPNOOK_EXPECT_DPI), the others at 96.
 TEST(HighDpi, FiguresDumpCellsAndTheGotoDialogFollowTheDensityAndItsChanges) {
+    HWND made = main_create_window(g_instance);  // already as large as the sizing makes it
+    RECT first;
+    GetClientRect(made, &first);
+    DestroyWindow(made);
+    for (MSG quit; PeekMessageW(&quit, nullptr, 0, 0, PM_REMOVE);) {}
     MainWindowFixture f;
     MainWindowState* s = f.state();
     const int dpi = dpi_of_window(f.window);
@@ -58,6 +63,8 @@ TEST(HighDpi, FiguresDumpCellsAndTheGotoDialogFollowTheDensityAndItsChanges) {
     RECT r, suggested{10, 20, 910, 1000};
     GetClientRect(f.window, &r);
     EXPECT_EQ(r.bottom, dpi_scale(486, dpi));
+    EXPECT_TRUE(first.right == SendMessageW(s->viewer.hexDump, UIHDM_GETIDEALWIDTH, 0, 0) && first.bottom == r.bottom)
+        << first.right << "x" << first.bottom;
     const int columns[6] = {148, 36, 80, 48, 118, 70};
     expect_scaled(s, columns, 3, dpi, 96);
     auto cell_at = [&](int at) {
