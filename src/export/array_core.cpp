@@ -4,6 +4,8 @@
 // megabytes come out in about a second.
 #include "export/array_core.h"
 
+#include "base/slices_core.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdarg>
@@ -225,6 +227,37 @@ inline char* put_entry(char* out, const char* entry, std::size_t n, const char* 
     return put(out, entry, n);
 }
 
+// `lines` full data lines (every line but the last), from the bytes at `b`;
+// no copy reaches `end`.
+char* write_full_lines(const Plan& plan, const unsigned char* b, std::size_t lines, char* p, const char* end) {
+    const std::size_t entry = plan.width + plan.sepLen, lineEnd = plan.width + plan.between.size();
+    const char* table = plan.table.data();
+    const char* ends = plan.ends.data();
+    // The last byte of a line is joined to the next line. While a whole line of
+    // full strides fits before the end, an entry of one chunk (every
+    // notation's byte and separator) is one fixed copy.
+    const std::ptrdiff_t lineRoom = static_cast<std::ptrdiff_t>((plan.perLine + 1) * kStride);
+    for (; lines > 0; --lines, b += plan.perLine) {
+        if (entry <= kChunk && end - p >= lineRoom) {
+            for (std::size_t k = 0; k + 1 < plan.perLine; ++k, p += entry) std::memcpy(p, table + b[k] * kStride, kChunk);
+        } else {
+            for (std::size_t k = 0; k + 1 < plan.perLine; ++k) p = put_entry(p, table + b[k] * kStride, entry, end);
+        }
+        p = put_entry(p, ends + b[plan.perLine - 1] * kStride, lineEnd, end);
+    }
+    return p;
+}
+
+// Text from one thread up to this size; above it the faults of the fresh
+// pages cost more than starting threads.
+constexpr std::size_t kSlicedFrom = std::size_t{2} << 20;
+// Text per slice: small enough for the threads to finish together.
+constexpr std::size_t kSliceText = std::size_t{1} << 20;
+
+std::size_t full_line_length(const Plan& plan) {
+    return plan.perLine * plan.width + (plan.perLine - 1) * plan.sepLen + plan.between.size();
+}
+
 }  // namespace
 
 std::size_t array_text_length(const ArrayNotation& notation, const unsigned char*, std::size_t count,
@@ -234,10 +267,12 @@ std::size_t array_text_length(const ArrayNotation& notation, const unsigned char
     return plan_length(plan, count);
 }
 
-std::size_t array_text_write(const ArrayNotation& notation, const unsigned char* bytes, std::size_t count,
-                             std::uint32_t start, const char* title, char* out) {
-    Plan plan;
-    if (!make_plan(notation, count, start, title, plan)) return array_too_large;
+namespace {
+
+// The whole text from a plan: linesPerSlice full lines per slice on up to
+// `threads` threads, or one pass on this thread for 0.
+std::size_t write_text(const Plan& plan, const unsigned char* bytes, std::size_t count, char* out,
+                       std::size_t linesPerSlice, unsigned threads) {
     std::size_t length = plan_length(plan, count);
     if (length == array_too_large) return array_too_large;
     const char* end = out + length;
@@ -245,31 +280,49 @@ std::size_t array_text_write(const ArrayNotation& notation, const unsigned char*
     char* p = put(out, plan.head);
     if (count > 0) {
         p = put(p, plan.prefix);
-        const std::size_t entry = plan.width + plan.sepLen, lineEnd = plan.width + plan.between.size();
-        const char* table = plan.table.data();
-        const char* ends = plan.ends.data();
-        const unsigned char* b = bytes;
-        std::size_t remaining = count;
-        // Every line but the last: its bytes, the last one joined to the next line.
-        // While a whole line of full strides fits before the end, an entry of
-        // one chunk (every notation's byte and separator) is one fixed copy.
-        const std::ptrdiff_t lineRoom = static_cast<std::ptrdiff_t>((plan.perLine + 1) * kStride);
-        while (remaining > plan.perLine) {
-            if (entry <= kChunk && end - p >= lineRoom) {
-                for (std::size_t k = 0; k + 1 < plan.perLine; ++k, p += entry)
-                    std::memcpy(p, table + b[k] * kStride, kChunk);
-            } else {
-                for (std::size_t k = 0; k + 1 < plan.perLine; ++k) p = put_entry(p, table + b[k] * kStride, entry, end);
-            }
-            p = put_entry(p, ends + b[plan.perLine - 1] * kStride, lineEnd, end);
-            b += plan.perLine;
-            remaining -= plan.perLine;
+        const std::size_t full = (count - 1) / plan.perLine;
+        if (linesPerSlice == 0 || linesPerSlice >= full) {
+            p = write_full_lines(plan, bytes, full, p, end);
+        } else {
+            // Every full line has one length, so each slice knows where its
+            // text starts, and its copies stop where the next slice's begin.
+            const std::size_t lineLength = full_line_length(plan);
+            char* const first = p;
+            slices_run((full + linesPerSlice - 1) / linesPerSlice, threads, [&](std::size_t k) {
+                const std::size_t from = k * linesPerSlice, n = std::min(linesPerSlice, full - from);
+                char* at = first + from * lineLength;
+                write_full_lines(plan, bytes + from * plan.perLine, n, at, at + n * lineLength);
+            });
+            p = first + full * lineLength;
         }
-        for (std::size_t k = 0; k + 1 < remaining; ++k) p = put_entry(p, table + b[k] * kStride, entry, end);
-        p = put(p, table + b[remaining - 1] * kStride, plan.width);
+        const unsigned char* b = bytes + full * plan.perLine;
+        const std::size_t remaining = count - full * plan.perLine;
+        const std::size_t entry = plan.width + plan.sepLen;
+        for (std::size_t k = 0; k + 1 < remaining; ++k) p = put_entry(p, plan.table.data() + b[k] * kStride, entry, end);
+        p = put(p, plan.table.data() + b[remaining - 1] * kStride, plan.width);
         p = put(p, plan.last);
     }
     p = put(p, plan.tail);
     *p = '\0';
     return static_cast<std::size_t>(p - out);
+}
+
+}  // namespace
+
+std::size_t array_text_write_sliced(const ArrayNotation& notation, const unsigned char* bytes, std::size_t count,
+                                    std::uint32_t start, const char* title, char* out, std::size_t linesPerSlice,
+                                    unsigned threads) {
+    Plan plan;
+    if (!make_plan(notation, count, start, title, plan)) return array_too_large;
+    return write_text(plan, bytes, count, out, linesPerSlice, threads);
+}
+
+std::size_t array_text_write(const ArrayNotation& notation, const unsigned char* bytes, std::size_t count,
+                             std::uint32_t start, const char* title, char* out) {
+    Plan plan;
+    if (!make_plan(notation, count, start, title, plan)) return array_too_large;
+    const std::size_t length = plan_length(plan, count);
+    const unsigned threads = slices_threads();
+    if (length == array_too_large || length <= kSlicedFrom || threads < 2) return write_text(plan, bytes, count, out, 0, 1);
+    return write_text(plan, bytes, count, out, std::max<std::size_t>(1, kSliceText / full_line_length(plan)), threads);
 }

@@ -55,6 +55,12 @@ std::size_t array_text_length(const ArrayNotation& notation, const unsigned char
 
 // Writes the text and a terminating zero into `out`, which must hold
 // array_text_length(...) + 1 bytes. Returns the length written (without the
-// zero), or array_too_large when nothing was written.
+// zero), or array_too_large when nothing was written. A large text is written
+// in slices of whole lines on several threads: the same text as in one pass.
 std::size_t array_text_write(const ArrayNotation& notation, const unsigned char* bytes, std::size_t count,
                              std::uint32_t start, const char* title, char* out);
+// The same with the slicing chosen: linesPerSlice data lines per slice (0: one
+// pass on this thread) on up to `threads` threads.
+std::size_t array_text_write_sliced(const ArrayNotation& notation, const unsigned char* bytes, std::size_t count,
+                                    std::uint32_t start, const char* title, char* out, std::size_t linesPerSlice,
+                                    unsigned threads);

@@ -1,5 +1,7 @@
 #include "hexdump/hexdump_core.h"
 
+#include "base/slices_core.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -385,15 +387,17 @@ long long hexdump_text_length(const HexTextSettings& s, long long lo, long long 
     return total;
 }
 
-size_t hexdump_text_write(const HexTextSettings& s, const uint8_t* selected, long long lo, long long hi, char* out) {
-    TextLayout t;
-    if (!text_layout(s, &t) || lo < 0 || hi < lo) return 0;
+namespace {
+
+// The lines of the bytes from..to (from at a line start, `bytes` the byte at
+// from), each line whole; returns the end of the last one.
+char* write_lines(const HexTextSettings& s, const TextLayout& t, const uint8_t* bytes, long long from, long long to,
+                  char* o) {
     const ByteTables& tb = tables();
     const SpacedTables& sp = spaced();
     const char* ascii = s.extendedAscii ? tb.asciiExtended : tb.asciiPlain;
-    char* o = out;
-    for (long long p = lo; p < hi;) {
-        const long long count = std::min(t.n, hi - p);
+    for (long long p = from; p < to;) {
+        const long long count = std::min(t.n, to - p);
         if (s.copyOffset) {
             char buf[16];
             if (!s.decimalOffset) {
@@ -410,7 +414,6 @@ size_t hexdump_text_write(const HexTextSettings& s, const uint8_t* selected, lon
             o[1] = ' ';
             o += 2;
         }
-        const uint8_t* bytes = selected + (p - lo);
         if (s.copyDump) {
             switch (s.dumpRadix) {
             case 16: o = write_dump<2>(sp.hex, bytes, count, t.g, t.dumpWidth, o); break;
@@ -428,7 +431,47 @@ size_t hexdump_text_write(const HexTextSettings& s, const uint8_t* selected, lon
         o[1] = '\n';
         o += 2;
         p += count;
+        bytes += count;
     }
-    *o = '\0';
-    return static_cast<size_t>(o - out);
+    return o;
+}
+
+// Text from one thread up to this size; above it the faults of the fresh
+// pages cost more than starting threads.
+constexpr long long kSlicedFrom = 2LL << 20;
+// Text per slice: small enough for the threads to finish together.
+constexpr long long kSliceText = 1LL << 20;
+
+}  // namespace
+
+size_t hexdump_text_write_sliced(const HexTextSettings& s, const uint8_t* selected, long long lo, long long hi,
+                                 char* out, long long linesPerSlice, unsigned threads) {
+    TextLayout t;
+    if (!text_layout(s, &t) || lo < 0 || hi < lo) return 0;
+    const long long lines = (hi - lo + t.n - 1) / t.n;
+    // A slice finds where its text starts from the length of the lines before
+    // it, which holds while every offset fits the 32 bits the lines show.
+    if (linesPerSlice <= 0 || linesPerSlice >= lines || hi > (1LL << 32)) {
+        char* o = write_lines(s, t, selected, lo, hi, out);
+        *o = '\0';
+        return static_cast<size_t>(o - out);
+    }
+    const long long slices = (lines + linesPerSlice - 1) / linesPerSlice;
+    slices_run(static_cast<size_t>(slices), threads, [&](size_t k) {
+        const long long from = lo + static_cast<long long>(k) * linesPerSlice * t.n;
+        const long long to = std::min(hi, from + linesPerSlice * t.n);
+        write_lines(s, t, selected + (from - lo), from, to, out + hexdump_text_length(s, lo, from));
+    });
+    const long long length = hexdump_text_length(s, lo, hi);
+    out[length] = '\0';
+    return static_cast<size_t>(length);
+}
+
+size_t hexdump_text_write(const HexTextSettings& s, const uint8_t* selected, long long lo, long long hi, char* out) {
+    const long long length = hexdump_text_length(s, lo, hi);
+    const unsigned threads = slices_threads();
+    if (length <= kSlicedFrom || threads < 2) return hexdump_text_write_sliced(s, selected, lo, hi, out, 0, 1);
+    TextLayout t;
+    text_layout(s, &t);
+    return hexdump_text_write_sliced(s, selected, lo, hi, out, std::max(1LL, kSliceText / t.lineWidth), threads);
 }

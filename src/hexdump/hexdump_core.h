@@ -124,5 +124,10 @@ long long hexdump_text_length(const HexTextSettings& s, long long lo, long long 
 // Writes the text and a NUL into `out`, which holds hexdump_text_length + 1
 // bytes. `selected` points at the byte at offset lo and holds hi - lo bytes;
 // lo and hi are offsets from the start of the data, as the lines show them.
-// Returns the characters written without the NUL.
+// Returns the characters written without the NUL. A large text is written in
+// slices of whole lines on several threads: the same text as in one pass.
 size_t hexdump_text_write(const HexTextSettings& s, const uint8_t* selected, long long lo, long long hi, char* out);
+// The same with the slicing chosen: linesPerSlice lines per slice (0: one
+// pass on this thread) on up to `threads` threads.
+size_t hexdump_text_write_sliced(const HexTextSettings& s, const uint8_t* selected, long long lo, long long hi,
+                                 char* out, long long linesPerSlice, unsigned threads);

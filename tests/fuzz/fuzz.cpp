@@ -35,6 +35,9 @@ void fuzz_array(const uint8_t* data, size_t size) {
     if (array_text_write(n, bytes + lo, count, lo, t, out.data()) != length || out[length] ||
         std::memchr(out.data(), 0, length))  // all of it text
         std::abort();
+    std::vector<char> sliced(length + 1);  // in slices of 1 to 4 lines on two threads: the same text
+    array_text_write_sliced(n, bytes + lo, count, lo, t, sliced.data(), 1 + (data[5] >> 6), 2);
+    if (sliced != out) std::abort();
 }
 
 // Whatever a bitmap's header claims, all that the drawing call is given lies in the block.
@@ -100,6 +103,9 @@ void fuzz_hexdump_text(const uint8_t* data, size_t size) {
     if (length < 0 || written != size_t(length) || out[written] || (written && out[written - 1] != '\n')) std::abort();
     for (size_t i = 0; i + 1 < written; ++i)
         if ((out[i] == '\r') != (out[i + 1] == '\n')) std::abort();
+    std::vector<char> sliced(out.size());  // in slices of 1 to 4 lines on two threads: the same text
+    hexdump_text_write_sliced(s, selected, base + lo, base + hi, sliced.data(), 1 + (flags >> 6), 2);
+    if (sliced != out) std::abort();
 }
 
 // Item lists of any shape become trees that are laid out and freed: nothing may

@@ -1,7 +1,11 @@
-// The log record prefix, the marker-file names, the centring and the DPI arithmetic.
+// The log record prefix, the marker-file names, the centring, the DPI arithmetic and the slices of a job.
 #include "base/center_core.h"
 #include "base/dpi_core.h"
 #include "base/log_core.h"
+#include "base/slices_core.h"
+
+#include <atomic>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -46,4 +50,16 @@ TEST(Base, DpiRescaleRoundsHalfAwayFromZero) {
     };
     for (const auto& c : cases) EXPECT_EQ(dpi_rescale(c.value, c.to, c.from), c.want) << c.value << "@" << c.to;
     EXPECT_EQ(dpi_scale(160, 144), 240);
+}
+
+TEST(Base, SlicesEachRunOnceLastFirst) {
+    for (unsigned threads : {0u, 1u, 2u, 9u})
+        for (size_t count : {0, 1, 2, 7, 300}) {
+            std::vector<std::atomic<int>> runs(count);
+            slices_run(count, threads, [&](size_t i) { runs[i]++; });
+            for (size_t i = 0; i < count; ++i) EXPECT_EQ(runs[i].load(), 1) << threads << " " << count << " " << i;
+        }
+    std::vector<size_t> order;  // on one thread, from the last slice to the first
+    slices_run(4, 1, [&](size_t i) { order.push_back(i); });
+    EXPECT_EQ(order, std::vector<size_t>({3, 2, 1, 0}));
 }
