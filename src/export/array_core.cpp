@@ -322,7 +322,7 @@ std::size_t array_text_write(const ArrayNotation& notation, const unsigned char*
     Plan plan;
     if (!make_plan(notation, count, start, title, plan)) return array_too_large;
     const std::size_t length = plan_length(plan, count);
-    const unsigned threads = slices_threads();
-    if (length == array_too_large || length <= kSlicedFrom || threads < 2) return write_text(plan, bytes, count, out, 0, 1);
+    const unsigned threads = length != array_too_large && length > kSlicedFrom ? slices_threads() : 1;
+    if (threads < 2) return write_text(plan, bytes, count, out, 0, 1);
     return write_text(plan, bytes, count, out, std::max<std::size_t>(1, kSliceText / full_line_length(plan)), threads);
 }

@@ -468,10 +468,8 @@ size_t hexdump_text_write_sliced(const HexTextSettings& s, const uint8_t* select
 }
 
 size_t hexdump_text_write(const HexTextSettings& s, const uint8_t* selected, long long lo, long long hi, char* out) {
-    const long long length = hexdump_text_length(s, lo, hi);
-    const unsigned threads = slices_threads();
-    if (length <= kSlicedFrom || threads < 2) return hexdump_text_write_sliced(s, selected, lo, hi, out, 0, 1);
     TextLayout t;
-    text_layout(s, &t);
+    const unsigned threads = hexdump_text_length(s, lo, hi) > kSlicedFrom && text_layout(s, &t) ? slices_threads() : 1;
+    if (threads < 2) return hexdump_text_write_sliced(s, selected, lo, hi, out, 0, 1);
     return hexdump_text_write_sliced(s, selected, lo, hi, out, std::max(1LL, kSliceText / t.lineWidth), threads);
 }
