@@ -62,32 +62,25 @@ TEST(ArrayText, SelectionTitlesOffsetsAndLimits) {
 
 TEST(ArrayText, SlicedAsInOnePass) {
     // Slices of 1 to 3 lines on 1 and 3 threads, handed out last first, so a slice that copies past its end spoils the
-    // next one; per notation and for a long entry of more than one chunk, with the last line partial or full.
+    // next one; per notation and for an entry longer than one chunk, the last line partial or full; and (lines 0, as
+    // large texts are written) 500,000 bytes, which take the sliced way by themselves.
     ArrayNotation longEntry = array_notation_vbnet_array;
     longEntry.byteFormat = "<%03u__________________>", longEntry.bytesPerLine = "3";
-    Bytes d(300);
-    for (size_t i = 0; i < d.size(); ++i) d[i] = static_cast<unsigned char>(i * 37 + 11);
+    Bytes d(500000);
+    for (size_t i = 0; i < d.size(); ++i) d[i] = static_cast<unsigned char>(i * 131 + i / 977);
     auto text = [&](const ArrayNotation& n, size_t count, size_t per, unsigned threads) {
         std::string out(array_text_length(n, d.data() + 3, count, 3, "t") + 1, '#');
-        const size_t length = array_text_write_sliced(n, d.data() + 3, count, 3, "t", out.data(), per, threads);
+        const size_t length = per ? array_text_write_sliced(n, d.data() + 3, count, 3, "t", out.data(), per, threads)
+                                  : array_text_write(n, d.data() + 3, count, 3, "t", out.data());
         return length < out.size() && out[length] == '\0' ? out.substr(0, length) : "<length>";
     };
     std::vector<const ArrayNotation*> notations(std::begin(array_notations), std::end(array_notations));
     notations.push_back(&longEntry);
-    for (const ArrayNotation* n : notations) {
-        const size_t per = static_cast<size_t>(array_bytes_per_line(*n));
-        for (size_t count : {size_t{0}, size_t{1}, per, per + 1, 4 * per, 7 * per + 3, size_t{297}})
-            for (size_t lines : {1, 2, 3})
-                for (unsigned threads : {1u, 3u})
-                    EXPECT_EQ(text(*n, count, lines, threads), slow(*n, d, 3, 3 + count, "t")) << n->name << count << " " << lines;
-    }
-    // Several megabytes of text take the sliced way by themselves.
-    Bytes big(500000);
-    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<unsigned char>(i * 131 + i / 977);
-    std::string a(array_text_length(array_notation_java_array, big.data(), big.size(), 0, nullptr) + 1, '#'), b = a;
-    EXPECT_EQ(array_text_write(array_notation_java_array, big.data(), big.size(), 0, nullptr, a.data()), a.size() - 1);
-    array_text_write_sliced(array_notation_java_array, big.data(), big.size(), 0, nullptr, b.data(), 0, 1);
-    EXPECT_TRUE(a == b);
+    for (const ArrayNotation* n : notations)
+        for (size_t per = array_bytes_per_line(*n); size_t count : {size_t{0}, size_t{1}, per, per + 1, 4 * per, 7 * per + 3, size_t{297}})
+            for (auto [lines, threads] : {std::pair{1u, 1u}, {2u, 1u}, {3u, 1u}, {1u, 3u}, {3u, 3u}})
+                EXPECT_EQ(text(*n, count, lines, threads), slow(*n, d, 3, 3 + count, "t")) << n->name << count << " " << lines;
+    EXPECT_TRUE(text(array_notation_java_array, d.size() - 3, 0, 0) == slow(array_notation_java_array, d, 3, d.size(), "t"));
 }
 
 TEST(ExportFilters, DefaultExtensionOfTheSelectedType) {

@@ -151,30 +151,25 @@ TEST(HexText, LinesFieldsAndOffsets) {
 }
 
 TEST(HexText, SlicedAsInOnePass) {
-    // Slices of 1 to 3 lines on 1 and 3 threads, against one pass: each slice's start comes from the lines before it
-    // (offsets widening at 10^8 and 10^9, up to 2^32 and past it), a selection off a row start, the last line partial, 0 and 1 bytes.
+    // Slices of 1 to 3 lines on 1 and 3 threads against one pass: each slice's start comes from the lines before it
+    // (offsets widening at 10^8 and 10^9, up to 2^32 and past it), a selection off a row start, the last line partial,
+    // 0 and 1 bytes; and (per -1) 640,000 bytes, which take the sliced way by themselves.
     const HexTextSettings layouts[] = {{16, 4, 2, 16, false, true, true, true, true}, {16, 4, 3, 10, true, true, true, true, true},
                                        {32, 0, 8, 1, false, true, true, true, false}, {10, 3, 3, 8, true, true, false, true, true},
                                        {7, 2, 2, 16, true, false, true, false, true}, {1, 0, 8, 1, true, true, false, true, true}};
-    const std::vector<uint8_t> bytes = counting(0x3D, 300);
+    std::vector<uint8_t> bytes(640000);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 131 + i / 977);
     auto text = [&](const HexTextSettings& s, long long lo, long long hi, long long per, unsigned threads) {
         std::string out(static_cast<size_t>(hexdump_text_length(s, lo, hi)) + 1, '#');
-        const size_t n = hexdump_text_write_sliced(s, bytes.data(), lo, hi, out.data(), per, threads);
+        const size_t n = per < 0 ? hexdump_text_write(s, bytes.data(), lo, hi, out.data())
+                                 : hexdump_text_write_sliced(s, bytes.data(), lo, hi, out.data(), per, threads);
         return n < out.size() && out[n] == '\0' ? out.substr(0, n) : "<length>";
     };
     for (const HexTextSettings& s : layouts)
         for (long long base : {0LL, 99999990LL, 999999800LL, (1LL << 32) - 300, (1LL << 32) - 290})
             for (auto [lo, hi] : {std::pair{0LL, 0LL}, {4LL, 5LL}, {3LL, 3LL + 2 * s.bytesPerRow}, {5LL, 300LL}, {0LL, 300LL}})
-                for (long long per : {1, 2, 3})
-                    for (unsigned threads : {1u, 3u})
-                        EXPECT_EQ(text(s, base + lo, base + hi, per, threads), text(s, base + lo, base + hi, 0, 1))
-                            << s.bytesPerRow << " " << base + lo << " " << per << " " << threads;
-    // Several megabytes of text take the sliced way by themselves.
-    const HexTextSettings s = layouts[0];
-    std::vector<uint8_t> big(640000 - 5);
-    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i * 131 + i / 977);
-    std::string a(static_cast<size_t>(hexdump_text_length(s, 5, 640000)) + 1, '#'), b = a;
-    EXPECT_EQ(hexdump_text_write(s, big.data(), 5, 640000, a.data()), a.size() - 1);
-    hexdump_text_write_sliced(s, big.data(), 5, 640000, b.data(), 0, 1);
-    EXPECT_TRUE(a == b);
+                for (auto [per, threads] : {std::pair{1, 1u}, {2, 1u}, {3, 1u}, {1, 3u}, {3, 3u}})
+                    EXPECT_EQ(text(s, base + lo, base + hi, per, threads), text(s, base + lo, base + hi, 0, 1))
+                        << s.bytesPerRow << " " << base + lo << " " << per << " " << threads;
+    EXPECT_TRUE(text(layouts[0], 5, 640000, -1, 0) == text(layouts[0], 5, 640000, 0, 1));
 }
