@@ -4,6 +4,7 @@
 #include "base/log_core.h"
 #include "base/slices_core.h"
 
+#include <algorithm>
 #include <atomic>
 #include <vector>
 
@@ -53,11 +54,9 @@ TEST(Base, DpiRescaleRoundsHalfAwayFromZero) {
 }
 
 TEST(Base, SlicesEachRunOnceLastFirst) {
-    for (auto [count, threads] : {std::pair{0u, 2u}, {1u, 1u}, {7u, 0u}, {300u, 2u}, {300u, 9u}}) {
-        std::vector<std::atomic<int>> runs(count);
-        slices_run(count, threads, [&](size_t i) { runs[i]++; });
-        for (unsigned i = 0; i < count; ++i) EXPECT_EQ(runs[i].load(), 1) << count << " " << threads << " " << i;
-    }
+    std::vector<std::atomic<int>> runs(300);  // more threads than processors
+    slices_run(runs.size(), 9, [&](size_t i) { runs[i]++; });
+    EXPECT_EQ(std::count_if(runs.begin(), runs.end(), [](const std::atomic<int>& r) { return r == 1; }), 300);
     std::vector<size_t> order;  // on one thread, from the last slice to the first
     slices_run(4, 1, [&](size_t i) { order.push_back(i); });
     EXPECT_EQ(order, std::vector<size_t>({3, 2, 1, 0}));
