@@ -4,8 +4,9 @@
 #include "base/log_core.h"
 #include "base/slices_core.h"
 
-#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -53,11 +54,16 @@ TEST(Base, DpiRescaleRoundsHalfAwayFromZero) {
     EXPECT_EQ(dpi_scale(160, 144), 240);
 }
 
-TEST(Base, SlicesEachRunOnceLastFirst) {
-    std::vector<std::atomic<int>> runs(300);  // more threads than processors
-    slices_run(runs.size(), 9, [&](size_t i) { runs[i]++; });
-    EXPECT_EQ(std::count_if(runs.begin(), runs.end(), [](const std::atomic<int>& r) { return r == 1; }), 300);
+TEST(Base, SlicesLastFirstAndAtOnce) {
     std::vector<size_t> order;  // on one thread, from the last slice to the first
     slices_run(4, 1, [&](size_t i) { order.push_back(i); });
     EXPECT_EQ(order, std::vector<size_t>({3, 2, 1, 0}));
+    std::atomic<int> started{0}, alone{0};  // two slices on two threads at once: each waits for the other to start
+    slices_run(2, 2, [&](size_t) {
+        started++;
+        for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20); started < 2 && std::chrono::steady_clock::now() < end;)
+            std::this_thread::yield();
+        alone += started < 2;
+    });
+    EXPECT_EQ(alone.load(), 0);
 }
