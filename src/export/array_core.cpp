@@ -258,17 +258,6 @@ std::size_t full_line_length(const Plan& plan) {
     return plan.perLine * plan.width + (plan.perLine - 1) * plan.sepLen + plan.between.size();
 }
 
-}  // namespace
-
-std::size_t array_text_length(const ArrayNotation& notation, const unsigned char*, std::size_t count,
-                              std::uint32_t start, const char* title) {
-    Plan plan;
-    if (!make_plan(notation, count, start, title, plan)) return array_too_large;
-    return plan_length(plan, count);
-}
-
-namespace {
-
 // The whole text from a plan: linesPerSlice full lines per slice on up to
 // `threads` threads, or one pass on this thread for 0.
 std::size_t write_text(const Plan& plan, const unsigned char* bytes, std::size_t count, char* out,
@@ -308,6 +297,13 @@ std::size_t write_text(const Plan& plan, const unsigned char* bytes, std::size_t
 }
 
 }  // namespace
+
+std::size_t array_text_length(const ArrayNotation& notation, const unsigned char*, std::size_t count,
+                              std::uint32_t start, const char* title) {
+    Plan plan;
+    if (!make_plan(notation, count, start, title, plan)) return array_too_large;
+    return plan_length(plan, count);
+}
 
 std::size_t array_text_write_sliced(const ArrayNotation& notation, const unsigned char* bytes, std::size_t count,
                                     std::uint32_t start, const char* title, char* out, std::size_t linesPerSlice,

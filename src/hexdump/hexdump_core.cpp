@@ -369,26 +369,6 @@ const SpacedTables& spaced() {
     return t;
 }
 
-}  // namespace
-
-long long hexdump_text_length(const HexTextSettings& s, long long lo, long long hi) {
-    TextLayout t;
-    if (!text_layout(s, &t) || lo < 0 || hi < lo) return -1;
-    const long long lines = (hi - lo + t.n - 1) / t.n;
-    long long total = t.lineWidth * lines;
-    if (s.copyOffset && s.decimalOffset) {
-        // "%8ld" grows past 8 characters: one more per line for each power of
-        // ten from 10^8 that the line's offset reaches.
-        for (long long threshold = 100000000LL; threshold <= hi && lines > 0; threshold *= 10) {
-            long long firstLine = threshold <= lo ? 0 : (threshold - lo + t.n - 1) / t.n;
-            if (firstLine < lines) total += lines - firstLine;
-        }
-    }
-    return total;
-}
-
-namespace {
-
 // The lines of the bytes from..to (from at a line start, `bytes` the byte at
 // from), each line whole; returns the end of the last one.
 char* write_lines(const HexTextSettings& s, const TextLayout& t, const uint8_t* bytes, long long from, long long to,
@@ -443,6 +423,22 @@ constexpr long long kSlicedFrom = 2LL << 20;
 constexpr long long kSliceText = 1LL << 20;
 
 }  // namespace
+
+long long hexdump_text_length(const HexTextSettings& s, long long lo, long long hi) {
+    TextLayout t;
+    if (!text_layout(s, &t) || lo < 0 || hi < lo) return -1;
+    const long long lines = (hi - lo + t.n - 1) / t.n;
+    long long total = t.lineWidth * lines;
+    if (s.copyOffset && s.decimalOffset) {
+        // "%8ld" grows past 8 characters: one more per line for each power of
+        // ten from 10^8 that the line's offset reaches.
+        for (long long threshold = 100000000LL; threshold <= hi && lines > 0; threshold *= 10) {
+            long long firstLine = threshold <= lo ? 0 : (threshold - lo + t.n - 1) / t.n;
+            if (firstLine < lines) total += lines - firstLine;
+        }
+    }
+    return total;
+}
 
 size_t hexdump_text_write_sliced(const HexTextSettings& s, const uint8_t* selected, long long lo, long long hi,
                                  char* out, long long linesPerSlice, unsigned threads) {
