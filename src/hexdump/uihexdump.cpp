@@ -26,7 +26,7 @@ bool selected_font_is_fixed(HDC dc) {
 
 }  // namespace
 
-HFONT uihexdump_make_dump_font(HDC dc, LONG height, const wchar_t* face) {
+HFONT uihexdump_make_dump_font(HDC dc, LONG height, const wchar_t* face, bool quiet) {
     LOGFONTW lf{};
     lf.lfHeight = height;
     lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
@@ -42,7 +42,7 @@ HFONT uihexdump_make_dump_font(HDC dc, LONG height, const wchar_t* face) {
     }
     // The columns are computed for equal cells; a system without any fixed
     // face under that name still has its stock fixed fonts.
-    log_message(0, kHexDumpTag, "Font: '%ls' is not fixed-pitch, using a stock fixed font", face);
+    if (!quiet) log_message(0, kHexDumpTag, "Font: '%ls' is not fixed-pitch, using a stock fixed font", face);
     HGDIOBJ stock = GetStockObject(ANSI_FIXED_FONT);
     SelectGuard sel(dc, stock);
     if (!selected_font_is_fixed(dc)) stock = GetStockObject(SYSTEM_FIXED_FONT);
@@ -56,14 +56,14 @@ constexpr int kFirstBytesPerRow = 16, kFirstGroupSize = 4, kFirstDigitsPerByte =
 
 void on_size(HexDumpState* s);
 
-// The dump font at a density, selected into `dc` by the caller's guard, and its
-// character cell. The stock font is made for the system's density; the window
-// may sit on a screen of another.
-HFONT make_font_for(HDC dc, int dpi, LONG* height, SIZE* cell) {
+// The dump font at a density and its character cell, measured in `dc` (left as
+// it was). The stock font is made for the system's density; the window may
+// sit on a screen of another. A quiet one logs nothing: the control's own says it.
+HFONT make_font_for(HDC dc, int dpi, LONG* height, SIZE* cell, bool quiet = false) {
     LOGFONTW gui{};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui);
     *height = dpi_rescale(gui.lfHeight, dpi, dpi_of_system());
-    HFONT font = uihexdump_make_dump_font(dc, *height, L"Courier New");
+    HFONT font = uihexdump_make_dump_font(dc, *height, L"Courier New", quiet);
     SelectGuard sel(dc, font);
     *cell = SIZE{};
     GetTextExtentPoint32W(dc, L".", 1, cell);
@@ -298,7 +298,7 @@ int uihexdump_first_ideal_width(int dpi, DWORD style, DWORD exStyle) {
     if (!dc) return 0;
     LONG height = 0;
     SIZE cell;
-    HFONT font = make_font_for(dc.get(), dpi, &height, &cell);
+    HFONT font = make_font_for(dc.get(), dpi, &height, &cell, true);
     DeleteObject(font);  // a stock one stays: it cannot be deleted
     const HexGeometry first{static_cast<int>(cell.cx), kFirstDigitsPerByte, kFirstBytesPerRow, kFirstGroupSize};
     return ideal_width(hexdump_total_width(first), style, exStyle);

@@ -51,8 +51,9 @@ inline HexDumpState* uihexdump_state(HWND w) { return reinterpret_cast<HexDumpSt
 
 // The dump font: `face` at `height` when the font mapper gives a fixed-pitch
 // font for it, else a stock fixed font (not to be deleted, though deleting a
-// stock object does no harm). Leaves the context's font as it was (uihexdump.cpp).
-HFONT uihexdump_make_dump_font(HDC dc, LONG height, const wchar_t* face);
+// stock object does no harm). Leaves the context's font as it was; quiet, it
+// does not log the stock font's use (uihexdump.cpp).
+HFONT uihexdump_make_dump_font(HDC dc, LONG height, const wchar_t* face, bool quiet = false);
 
 // Layout and view (uihexdump_view.cpp).
 HexGeometry uihexdump_geometry(const HexDumpState* s);
