@@ -6,7 +6,23 @@
 #include <thread>
 #include <vector>
 
+namespace {
+
 unsigned slices_threads() { return std::clamp(std::thread::hardware_concurrency(), 1u, 4u); }
+
+// Text from one thread up to this size; above it the faults of the fresh
+// pages cost more than starting threads.
+constexpr std::size_t kSlicedFrom = std::size_t{2} << 20;
+// Text per slice: small enough for the threads to finish together.
+constexpr std::size_t kSliceText = std::size_t{1} << 20;
+
+}  // namespace
+
+SliceCut slices_for_text(std::size_t length, std::size_t lineLength) {
+    const unsigned threads = length > kSlicedFrom && lineLength > 0 ? slices_threads() : 1;
+    if (threads < 2) return {0, 1};
+    return {std::max<std::size_t>(1, kSliceText / lineLength), threads};
+}
 
 void slices_run(std::size_t count, unsigned threads, const std::function<void(std::size_t)>& job) {
     std::atomic<std::size_t> taken{0};

@@ -5,9 +5,15 @@
 #include <cstddef>
 #include <functional>
 
-// Threads worth using for one job: the processors, at least 1, at most 4 (the
-// page faults stop scaling before that).
-unsigned slices_threads();
+// How a text of `length` bytes in lines of about `lineLength` is cut: lines
+// per slice (0: one pass on the calling thread) and threads. Small texts stay
+// in one pass, where starting threads costs more than their pages; the threads
+// are the processors, at most 4 (the page faults stop scaling before that).
+struct SliceCut {
+    std::size_t linesPerSlice;
+    unsigned threads;
+};
+SliceCut slices_for_text(std::size_t length, std::size_t lineLength);
 
 // Calls job(i) once for every i in 0..count-1. The calling thread takes part,
 // with up to threads - 1 more; each takes the next free slice until none is

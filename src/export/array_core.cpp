@@ -248,12 +248,6 @@ char* write_full_lines(const Plan& plan, const unsigned char* b, std::size_t lin
     return p;
 }
 
-// Text from one thread up to this size; above it the faults of the fresh
-// pages cost more than starting threads.
-constexpr std::size_t kSlicedFrom = std::size_t{2} << 20;
-// Text per slice: small enough for the threads to finish together.
-constexpr std::size_t kSliceText = std::size_t{1} << 20;
-
 std::size_t full_line_length(const Plan& plan) {
     return plan.perLine * plan.width + (plan.perLine - 1) * plan.sepLen + plan.between.size();
 }
@@ -318,7 +312,7 @@ std::size_t array_text_write(const ArrayNotation& notation, const unsigned char*
     Plan plan;
     if (!make_plan(notation, count, start, title, plan)) return array_too_large;
     const std::size_t length = plan_length(plan, count);
-    const unsigned threads = length != array_too_large && length > kSlicedFrom ? slices_threads() : 1;
-    if (threads < 2) return write_text(plan, bytes, count, out, 0, 1);
-    return write_text(plan, bytes, count, out, std::max<std::size_t>(1, kSliceText / full_line_length(plan)), threads);
+    if (length == array_too_large) return array_too_large;
+    const SliceCut cut = slices_for_text(length, full_line_length(plan));
+    return write_text(plan, bytes, count, out, cut.linesPerSlice, cut.threads);
 }

@@ -416,12 +416,6 @@ char* write_lines(const HexTextSettings& s, const TextLayout& t, const uint8_t* 
     return o;
 }
 
-// Text from one thread up to this size; above it the faults of the fresh
-// pages cost more than starting threads.
-constexpr long long kSlicedFrom = 2LL << 20;
-// Text per slice: small enough for the threads to finish together.
-constexpr long long kSliceText = 1LL << 20;
-
 }  // namespace
 
 long long hexdump_text_length(const HexTextSettings& s, long long lo, long long hi) {
@@ -465,7 +459,8 @@ size_t hexdump_text_write_sliced(const HexTextSettings& s, const uint8_t* select
 
 size_t hexdump_text_write(const HexTextSettings& s, const uint8_t* selected, long long lo, long long hi, char* out) {
     TextLayout t;
-    const unsigned threads = hexdump_text_length(s, lo, hi) > kSlicedFrom && text_layout(s, &t) ? slices_threads() : 1;
-    if (threads < 2) return hexdump_text_write_sliced(s, selected, lo, hi, out, 0, 1);
-    return hexdump_text_write_sliced(s, selected, lo, hi, out, std::max(1LL, kSliceText / t.lineWidth), threads);
+    const long long length = hexdump_text_length(s, lo, hi);
+    if (length < 0 || !text_layout(s, &t)) return 0;
+    const SliceCut cut = slices_for_text(static_cast<size_t>(length), static_cast<size_t>(t.lineWidth));
+    return hexdump_text_write_sliced(s, selected, lo, hi, out, static_cast<long long>(cut.linesPerSlice), cut.threads);
 }
